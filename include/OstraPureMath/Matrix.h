@@ -16,6 +16,9 @@ public:
     ~Matrix() override;
 
     // -- Storage ---------------------------------------------------------------------------------
+    // The allocators take any index ranges. An empty range (high bound = low bound - 1) still
+    // yields a block that the matching release function accepts; a range that runs further
+    // backwards, or one too large to address, raises CMemoryException like a heap refusal.
     // Offset vector of doubles over [nl..nh]: one malloc block of exactly nh - nl + 1 doubles,
     // returned displaced so that v[nl] is the block's first element. Not initialised.
     // Raises CMemoryException when the heap cannot supply the block.
@@ -30,8 +33,9 @@ public:
     void sVectorFree(short* v, long nl, long nh) const;
     // Row-pointer matrix over [nrl..nrh] x [ncl..nch]: a block of nrow + 1 row pointers (m[nrl]
     // its second entry) and one contiguous row-major block of nrow * ncol + 1 doubles
-    // (m[nrl][ncl] its second element, m[i] = m[i - 1] + ncol). Not initialised. Raises
-    // CMemoryException when either block cannot be had (nothing is leaked).
+    // (m[nrl][ncl] its second element, m[i] = m[i - 1] + ncol). Not initialised. With no rows
+    // the row-pointer block still has the entry m[nrl]. Raises CMemoryException when either
+    // block cannot be had; the row-pointer block is released first when the element block fails.
     double** dMatrix(long nrl, long nrh, long ncl, long nch) const;
     // Releases a matrix made by dMatrix(nrl, ..., ncl, ...): the element block, then the
     // row-pointer block. nrh and nch are not used.
