@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr double kTolerance = 1e-10; // the library's search tolerance, mirrored by the peers
-
 // Knots slightly uneven, ordinates an oscillation with a drift; one spline per knot count.
 struct Samples {
     explicit Samples(long count) : n(count), x(n), y(n), c3(n), c2(n), c1(n), m(n) {
@@ -118,6 +116,8 @@ void OursMaxCentroid(benchmark::State& state) {
 }
 
 #ifdef OPM_HAVE_GSL
+constexpr double kTolerance = 1e-10; // the library's search tolerance, mirrored by the peers
+
 // One gsl_spline with its accelerator, initialised on the same samples.
 struct GslSpline {
     explicit GslSpline(const Samples& s)
