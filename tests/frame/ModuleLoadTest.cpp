@@ -124,8 +124,9 @@ TEST_P(ModuleLoadFailureTest, PrintsOneLineAndExitsWithStatusOne) {
     decoy.Copy(OPM_FRAME_FIXTURE_FULL, "libTorvik.so");
     const std::string searchPath = "LD_LIBRARY_PATH=" + decoy.File("");
 
-    // The process ends with exit(1) inside dlopen; LeakSanitizer would report what the
-    // interrupted load still holds and replace the status, so it is off for these children.
+    // The process ends with exit(1) inside dlopen. Were LeakSanitizer (asan preset) to find
+    // anything still held by the interrupted load, it would replace status 1 with its own, so
+    // leak detection is off for these children; the successful loads above keep it on.
     const ChildResult result =
         RunHost(directory, module, {searchPath, "ASAN_OPTIONS=detect_leaks=0"});
     EXPECT_EQ(result.exitStatus, 1);
