@@ -1,7 +1,9 @@
 // Compact singular value decomposition a = U diag(w) V^T: the Golub-Reinsch algorithm in the
 // formulation of Numerical Recipes svdcmp (Householder bidiagonalisation, accumulation of the
 // right and left transformations, implicit-shift QR diagonalisation), 1-based, in place, with
-// one malloc work vector. Also the overflow-safe hypotenuse it uses.
+// one malloc work vector. Also the overflow-safe hypotenuse it uses. Where a transformation acts
+// on independent columns, the loops are interchanged so that the row-major storage is walked
+// along rows; every element still receives the same operations in the same order.
 #include "OstraPureMath/Matrix.h"
 
 #include <algorithm>
@@ -55,18 +57,29 @@ double Bidiagonalise(double** a, long m, long n, double* w, double* rv1) {
                     a[k][i] /= scale;
                     s += a[k][i] * a[k][i];
                 }
-                double f = a[i][i];
+                const double f = a[i][i];
                 g = -TransferSign(std::sqrt(s), f);
                 const double h = f * g - s;
                 a[i][i] = f - g;
+                // Columns j = l..n are transformed independently; their sums s and factors
+                // f = s / h are kept in rv1[l..n] (not yet in use) so that a is walked by rows.
+                double* const fj = rv1;
                 for (long j = l; j <= n; ++j) {
-                    s = 0.0;
-                    for (long k = i; k <= m; ++k) {
-                        s += a[k][i] * a[k][j];
+                    fj[j] = 0.0;
+                }
+                for (long k = i; k <= m; ++k) {
+                    const double aki = a[k][i];
+                    for (long j = l; j <= n; ++j) {
+                        fj[j] += aki * a[k][j];
                     }
-                    f = s / h;
-                    for (long k = i; k <= m; ++k) {
-                        a[k][j] += f * a[k][i];
+                }
+                for (long j = l; j <= n; ++j) {
+                    fj[j] = fj[j] / h;
+                }
+                for (long k = i; k <= m; ++k) {
+                    const double aki = a[k][i];
+                    for (long j = l; j <= n; ++j) {
+                        a[k][j] += fj[j] * aki;
                     }
                 }
                 for (long k = i; k <= m; ++k) {
@@ -126,13 +139,22 @@ void AccumulateRight(double** a, long n, double** v, const double* rv1) {
                 for (long j = l; j <= n; ++j) {
                     v[j][i] = (a[i][j] / a[i][l]) / g;
                 }
+                // Columns j = l..n of v are transformed independently; their sums are kept in
+                // row i of v (zeroed just below) so that v is walked by rows.
+                double* const sj = v[i];
                 for (long j = l; j <= n; ++j) {
-                    double s = 0.0;
-                    for (long k = l; k <= n; ++k) {
-                        s += a[i][k] * v[k][j];
+                    sj[j] = 0.0;
+                }
+                for (long k = l; k <= n; ++k) {
+                    const double aik = a[i][k];
+                    for (long j = l; j <= n; ++j) {
+                        sj[j] += aik * v[k][j];
                     }
-                    for (long k = l; k <= n; ++k) {
-                        v[k][j] += s * v[k][i];
+                }
+                for (long k = l; k <= n; ++k) {
+                    const double vki = v[k][i];
+                    for (long j = l; j <= n; ++j) {
+                        v[k][j] += sj[j] * vki;
                     }
                 }
             }
@@ -157,15 +179,27 @@ void AccumulateLeft(double** a, long m, long n, const double* w) {
         }
         if (g != 0.0) {
             g = 1.0 / g;
+            // Columns j = l..n are transformed independently; their sums and factors
+            // f = (s / a[i][i]) g are kept in row i (just zeroed) so that a is walked by rows.
+            double* const fj = a[i];
+            for (long k = l; k <= m; ++k) {
+                const double aki = a[k][i];
+                for (long j = l; j <= n; ++j) {
+                    fj[j] += aki * a[k][j];
+                }
+            }
             for (long j = l; j <= n; ++j) {
-                double s = 0.0;
-                for (long k = l; k <= m; ++k) {
-                    s += a[k][i] * a[k][j];
+                fj[j] = (fj[j] / a[i][i]) * g;
+            }
+            for (long k = l; k <= m; ++k) {
+                const double aki = a[k][i];
+                for (long j = l; j <= n; ++j) {
+                    a[k][j] += fj[j] * aki;
                 }
-                const double f = (s / a[i][i]) * g;
-                for (long k = i; k <= m; ++k) {
-                    a[k][j] += f * a[k][i];
-                }
+            }
+            // Row i's own update, from the 0 it held.
+            for (long j = l; j <= n; ++j) {
+                fj[j] = 0.0 + fj[j] * a[i][i];
             }
             for (long j = i; j <= m; ++j) {
                 a[j][i] *= g;

@@ -4,34 +4,48 @@
 
 #include "frame/ModuleConstants.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
-// Sum of a[i][k] * a[k][j] over k = 1..last, ascending from 0.
-double RowTimesColumn(double** a, long i, long j, long last) {
-    double sum = 0.0;
-    for (long k = 1; k <= last; ++k) {
-        sum += a[i][k] * a[k][j];
-    }
-    return sum;
-}
+// Columns of one row handled together. Their running sums live in a stack buffer so that the
+// rows above are walked contiguously (k outermost); each sum still runs over k ascending from 0.
+constexpr long kColumnBlock = 64;
 
 } // namespace
 
 bool Matrix::LUDecomposition(double** a, long n, long) const {
+    double sum[kColumnBlock];
     for (long i = 1; i <= n; ++i) {
+        double* const row = a[i];
         // Column 1 is L(i, 1) = A(i, 1) as it stands.
-        for (long j = 2; j <= n; ++j) {
-            if (j <= i) {
-                a[i][j] -= RowTimesColumn(a, i, j, j - 1);
-            } else {
-                const double sum = RowTimesColumn(a, i, j, i - 1);
-                // Strict test: a pivot of exactly the tolerance is accepted; NaN passes.
-                if (std::fabs(a[i][i]) < opm::kModuleTolerance) {
+        for (long j0 = 2; j0 <= n; j0 += kColumnBlock) {
+            const long j1 = std::min(n, j0 + kColumnBlock - 1);
+            std::fill(sum, sum + (j1 - j0 + 1), 0.0);
+            // Column j sums over k = 1..min(j, i) - 1: L(i, j) for j <= i, U(i, j) for j > i.
+            const long kLast = std::min(i - 1, j1 - 1);
+            for (long k = 1; k <= kLast; ++k) {
+                if (k >= j0) {
+                    row[k] -= sum[k - j0]; // L(i, k) is complete before it is used
+                }
+                const double lik = row[k];
+                for (long j = std::max(j0, k + 1); j <= j1; ++j) {
+                    sum[j - j0] += lik * a[k][j];
+                }
+            }
+            for (long j = std::max(j0, kLast + 1); j <= std::min(i, j1); ++j) {
+                row[j] -= sum[j - j0];
+            }
+            if (j1 > i) {
+                // Strict test before any division by the pivot: exactly the tolerance is
+                // accepted and NaN passes. On failure no U element of row i has been written.
+                if (std::fabs(row[i]) < opm::kModuleTolerance) {
                     return false;
                 }
-                a[i][j] = (a[i][j] - sum) / a[i][i];
+                for (long j = std::max(j0, i + 1); j <= j1; ++j) {
+                    row[j] = (row[j] - sum[j - j0]) / row[i];
+                }
             }
         }
     }
