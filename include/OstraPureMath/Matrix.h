@@ -75,10 +75,10 @@ public:
     // -- Compact singular value decomposition ---------------------------------------------------
     // Golub-Reinsch SVD in the formulation of Numerical Recipes svdcmp: a = U diag(w) V^T by
     // Householder bidiagonalisation and implicit-shift QR, in double precision, in place.
-    // Arrays 1-based: a[1..m][1..n] in: the matrix; out: U (its n columns are the left singular
-    // vectors; for m < n the columns belonging to the zero singular values are 0). w[1..n] out:
-    // the singular values, non-negative and NOT sorted; w[i] belongs to column i of U and of V.
-    // v[1..n][1..n] out: V itself (not V^T), orthogonal. m may be smaller than n.
+    // Arrays 1-based: a[1..m][1..n] in: the matrix; out: U, its n columns the left singular
+    // vectors (orthonormal when m >= n). w[1..n] out: the singular values, non-negative and NOT
+    // sorted; w[i] belongs to column i of U and of V. v[1..n][1..n] out: V itself (not V^T),
+    // orthogonal. m may be smaller than n (U diag(w) V^T still reproduces a).
     // Negligibility of a bidiagonal element x is (|x| + anorm == anorm) in double precision,
     // anorm being the largest |diagonal| + |superdiagonal| of the bidiagonal form; an exact 0 is
     // always negligible. Work storage: one malloc block of n doubles, released on every return.
