@@ -1,13 +1,18 @@
 // The framework's exception family and the raisers that throw them by value.
 #include "OstraPureMath/Framework.h"
 
+#include <cstdio>
 #include <string>
 
 CException::~CException() = default;
-const char* CException::what() const noexcept { return "framework exception"; }
+const char* CException::what() const noexcept {
+    return "framework exception";
+}
 
 CMemoryException::~CMemoryException() = default;
-const char* CMemoryException::what() const noexcept { return "out of memory"; }
+const char* CMemoryException::what() const noexcept {
+    return "out of memory";
+}
 
 CInvalidArgException::~CInvalidArgException() = default;
 const char* CInvalidArgException::what() const noexcept {
@@ -49,19 +54,34 @@ CArchiveException::CArchiveException(int cause, const char* fileName)
     }
 }
 CArchiveException::~CArchiveException() = default;
-const char* CArchiveException::what() const noexcept { return m_message.c_str(); }
+const char* CArchiveException::what() const noexcept {
+    return m_message.c_str();
+}
 
-COleException::COleException(long sc)
-    : m_sc(sc), m_message("platform call failed with status " + std::to_string(sc)) {}
+// snprintf rather than std::to_string: the latter would export a standard-library table from
+// this library's dynamic symbol table.
+COleException::COleException(long sc) : m_sc(sc) {
+    char text[64];
+    std::snprintf(text, sizeof text, "platform call failed with status %ld", sc);
+    m_message = text;
+}
 COleException::~COleException() = default;
-const char* COleException::what() const noexcept { return m_message.c_str(); }
+const char* COleException::what() const noexcept {
+    return m_message.c_str();
+}
 
-void AfxThrowMemoryException() { throw CMemoryException(); }
+void AfxThrowMemoryException() {
+    throw CMemoryException();
+}
 
-void AfxThrowInvalidArgException() { throw CInvalidArgException(); }
+void AfxThrowInvalidArgException() {
+    throw CInvalidArgException();
+}
 
 void AfxThrowArchiveException(int cause, const char* fileName) {
     throw CArchiveException(cause, fileName);
 }
 
-void AfxThrowOleException(long sc) { throw COleException(sc); }
+void AfxThrowOleException(long sc) {
+    throw COleException(sc);
+}

@@ -15,7 +15,9 @@ std::mutex& ChainMutex() {
 
 } // namespace
 
-AFX_MODULE_STATE* AfxGetModuleState() { return &g_moduleState; }
+AFX_MODULE_STATE* AfxGetModuleState() {
+    return &g_moduleState;
+}
 
 BOOL AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, HMODULE hModule) {
     if (hModule == nullptr) {
@@ -27,8 +29,12 @@ BOOL AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, HMODULE hModule) {
     AFX_MODULE_STATE* moduleState = AfxGetModuleState();
     state.hModule = hModule;
     state.hResource = hModule;
-    state.pFirstSharedClass = moduleState->m_pClassInit;
-    state.pFirstSharedFactory = moduleState->m_pFactoryInit;
+    // The lists as they stand hold what the module registered since its raw entry hook set the
+    // host's lists aside; the module keeps them, and the host's heads go back in place.
+    state.pFirstSharedClass = moduleState->m_classList;
+    moduleState->m_classList = moduleState->m_pClassInit;
+    state.pFirstSharedFactory = moduleState->m_factoryList;
+    moduleState->m_factoryList = moduleState->m_pFactoryInit;
     state.bInitialized = TRUE;
     return TRUE;
 }

@@ -2,16 +2,28 @@
 // blocks from malloc, handed out displaced so that the caller's index range falls on them.
 #include "OstraPureMath/Matrix.h"
 
-#include <climits>
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
 
-// malloc for count elements of size bytes each; CMemoryException when the heap says no or the
-// byte count does not fit.
+// Number of indices in [low..high] plus `spare` extra elements. An empty range (high = low - 1)
+// counts 0; a range that runs backwards further, or a count that does not fit, asks the heap
+// for more than it can give and raises CMemoryException.
+long CountWithSpare(long low, long high, long spare) {
+    long span = 0;
+    long count = 0;
+    if (__builtin_sub_overflow(high, low, &span) || span < -1 ||
+        __builtin_add_overflow(span, 1 + spare, &count)) {
+        AfxThrowMemoryException();
+    }
+    return count;
+}
+
+// malloc for count elements of size bytes each; CMemoryException when the byte count does not
+// fit or the heap says no. A count of 0 still yields a block (glibc gives a unique pointer).
 void* AllocateOrThrow(long count, std::size_t size) {
-    if (count <= 0 || std::uint64_t(count) > SIZE_MAX / size) {
+    if (std::uint64_t(count) > SIZE_MAX / size) {
         AfxThrowMemoryException();
     }
     void* block = std::malloc(std::size_t(count) * size);
@@ -24,33 +36,40 @@ void* AllocateOrThrow(long count, std::size_t size) {
 } // namespace
 
 double* Matrix::dVector(long nl, long nh) const {
-    auto* block = static_cast<double*>(AllocateOrThrow(nh - nl + 1, sizeof(double)));
+    auto* block = static_cast<double*>(AllocateOrThrow(CountWithSpare(nl, nh, 0), sizeof(double)));
     return block - nl;
 }
 
-void Matrix::dVectorFree(double* v, long nl, long) const { std::free(v + nl); }
+void Matrix::dVectorFree(double* v, long nl, long) const {
+    std::free(v + nl);
+}
 
 short* Matrix::sVector(long nl, long nh) const {
     // One spare element in front of the range.
-    auto* block = static_cast<short*>(AllocateOrThrow(nh - nl + 2, sizeof(short)));
+    auto* block = static_cast<short*>(AllocateOrThrow(CountWithSpare(nl, nh, 1), sizeof(short)));
     return block + 1 - nl;
 }
 
-void Matrix::sVectorFree(short* v, long nl, long) const { std::free(v + nl - 1); }
+void Matrix::sVectorFree(short* v, long nl, long) const {
+    std::free(v + nl - 1);
+}
 
 double** Matrix::dMatrix(long nrl, long nrh, long ncl, long nch) const {
-    const long nrow = nrh - nrl + 1;
-    const long ncol = nch - ncl + 1;
-    if (nrow < 1 || ncol < 1 || nrow > LONG_MAX / ncol) {
+    const long nrow = CountWithSpare(nrl, nrh, 0);
+    const long ncol = CountWithSpare(ncl, nch, 0);
+    long elementCount = 0;
+    if (__builtin_mul_overflow(nrow, ncol, &elementCount) ||
+        __builtin_add_overflow(elementCount, 1, &elementCount)) {
         AfxThrowMemoryException();
     }
-    // Row pointers, with a spare entry in front.
-    auto* rows = static_cast<double**>(AllocateOrThrow(nrow + 1, sizeof(double*)));
+    // Row pointers with a spare entry in front; m[nrl] is always set, so a matrix without rows
+    // still gets the entry that holds it.
+    auto* rows = static_cast<double**>(AllocateOrThrow((nrow > 0 ? nrow : 1) + 1, sizeof(double*)));
     double** m = rows + 1 - nrl;
     double* elements = nullptr;
     try {
-        // One contiguous element block, with a spare element in front.
-        elements = static_cast<double*>(AllocateOrThrow(nrow * ncol + 1, sizeof(double)));
+        // One contiguous row-major element block, with a spare element in front.
+        elements = static_cast<double*>(AllocateOrThrow(elementCount, sizeof(double)));
     } catch (...) {
         std::free(rows);
         throw;

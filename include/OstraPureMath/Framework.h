@@ -106,10 +106,15 @@ private:
     std::string m_message;
 };
 
+// Raisers: each throws a new exception of its type by value; none returns.
+// Throws CMemoryException.
 [[noreturn]] OPM_FRAMEWORK_API void AfxThrowMemoryException();
+// Throws CInvalidArgException.
 [[noreturn]] OPM_FRAMEWORK_API void AfxThrowInvalidArgException();
+// Throws CArchiveException with m_cause = cause and m_strFileName = fileName ("" when null).
 [[noreturn]] OPM_FRAMEWORK_API void AfxThrowArchiveException(int cause,
                                                              const char* fileName = nullptr);
+// Throws COleException with m_sc = sc.
 [[noreturn]] OPM_FRAMEWORK_API void AfxThrowOleException(long sc);
 
 // ---------------------------------------------------------------------------------------------
@@ -121,6 +126,8 @@ class OPM_FRAMEWORK_API CArchive {
 public:
     enum Mode { store = 0, load = 1 };
 
+    // An archive over buffer, which the caller owns and keeps alive; store writes, load reads.
+    // Nothing is buffered inside the archive: every call goes straight to the streambuf.
     CArchive(std::streambuf& buffer, Mode mode);
     CArchive(const CArchive&) = delete;
     CArchive& operator=(const CArchive&) = delete;
@@ -132,9 +139,13 @@ public:
     unsigned Read(void* buffer, unsigned nMax);
     // Writes nCount bytes; a short write raises CArchiveException(genericException).
     void Write(const void* buffer, unsigned nCount);
-    // Reads a count; a stream that ends inside it raises CArchiveException(endOfFile).
+    // Reads a count in the encoding above; a stream that ends inside it raises
+    // CArchiveException(endOfFile).
     std::uint64_t ReadCount();
+    // Writes count in the encoding above (2, 6 or 14 bytes); a short write raises
+    // CArchiveException(genericException).
     void WriteCount(std::uint64_t count);
+    // Synchronises the streambuf; a failure raises CArchiveException(genericException).
     void Flush();
 
 private:
@@ -147,10 +158,10 @@ private:
 // ---------------------------------------------------------------------------------------------
 // CArray: growable array of TYPE with tested indices.
 //
-// Layout after the virtual table: element pointer, size, capacity, grow-by. Enlarging sets new
-// elements to TYPE() (0.0 for double). When the capacity must grow, the step is the grow-by
-// field, or, when that is 0, size / 8 clamped to [4, 1024]; the new capacity is at least the
-// requested size. Storage is obtained with array-new; failure raises CMemoryException.
+// Layout after the virtual table: element pointer, size, capacity, grow-by. Indices run from 0.
+// Enlarging sets new elements to TYPE() (0.0 for double). Storage is obtained with array-new and
+// released with array-delete; an allocation that fails (or whose byte count does not fit)
+// raises CMemoryException and leaves the array as it was. Not copyable: use Copy.
 template <class TYPE, class ARG_TYPE = const TYPE&> class CArray : public CObject {
 public:
     CArray() = default;
@@ -162,11 +173,19 @@ public:
     INT_PTR GetCount() const { return m_nSize; }
     bool IsEmpty() const { return m_nSize == 0; }
     INT_PTR GetUpperBound() const { return m_nSize - 1; }
+    // The element block; null when the array has never held elements or was emptied.
     TYPE* GetData() { return m_pData; }
     const TYPE* GetData() const { return m_pData; }
 
-    // Resizes to nNewSize elements. nGrowBy >= 0 replaces the grow-by field; -1 keeps it.
-    // A negative size raises CInvalidArgException.
+    // Resizes to nNewSize elements; nGrowBy >= 0 first replaces the grow-by field, -1 keeps it.
+    //  - nNewSize < 0 raises CInvalidArgException (nothing changes);
+    //  - 0 releases the block (data null, size and capacity 0);
+    //  - without a block, allocates max(nNewSize, grow-by) elements, all set to TYPE();
+    //  - within the capacity, elements [size, nNewSize) are set to TYPE();
+    //  - otherwise the capacity grows by the grow-by field or, when that is 0, by size / 8
+    //    clamped to [4, 1024], and to nNewSize if that is larger; the old elements are copied
+    //    and [size, nNewSize) set to TYPE(). A capacity that would overflow raises
+    //    CInvalidArgException. Capacity never shrinks except to 0.
     void SetSize(INT_PTR nNewSize, INT_PTR nGrowBy = -1);
 
     // Element access; an index outside [0, size) raises CInvalidArgException.
@@ -178,18 +197,27 @@ public:
     const TYPE& operator[](INT_PTR index) const { return m_pData[CheckedIndex(index)]; }
 
     // Appends one element (SetSize(size + 1), then the new last element); returns its index.
+    // The element is taken before the block may move, so it may refer into this array.
     INT_PTR Add(ARG_TYPE element) {
+        TYPE value = element;
         const INT_PTR index = m_nSize;
         SetSize(index + 1);
-        m_pData[index] = element;
+        m_pData[index] = value;
         return index;
     }
+    // SetSize(0): releases the block.
     void RemoveAll() { SetSize(0, -1); }
 
-    // Makes this array a copy of source (nothing happens when source is this array).
+    // Makes this array a copy of source: SetSize(source size), then the elements in order.
+    // Nothing happens when source is this array. A non-empty source without a block raises
+    // CInvalidArgException.
     void Copy(const CArray& source);
 
-    // Stores or loads the array: the count, then the elements as raw bytes.
+    // Storing: WriteCount(size), then the elements as raw bytes (size * sizeof(TYPE)).
+    // Loading: ReadCount, SetSize(count) (a count above PTRDIFF_MAX raises
+    // CInvalidArgException), then the raw bytes; a stream that ends inside them raises
+    // CArchiveException(endOfFile) with no file name. The bytes travel in chunks of at most
+    // 0x0FFFFFFF elements. No header, no version: the machine's byte order (little-endian).
     void Serialize(CArchive& archive) override;
 
 protected:
@@ -206,6 +234,10 @@ private:
         return index;
     }
     static TYPE* Allocate(INT_PTR count) {
+        // An oversized array-new would throw std::bad_array_new_length even in its nothrow form.
+        if (static_cast<std::size_t>(count) > PTRDIFF_MAX / sizeof(TYPE)) {
+            AfxThrowMemoryException();
+        }
         TYPE* block = new (std::nothrow) TYPE[static_cast<std::size_t>(count)];
         if (block == nullptr) {
             AfxThrowMemoryException();
@@ -288,8 +320,7 @@ template <class TYPE, class ARG_TYPE> void CArray<TYPE, ARG_TYPE>::Copy(const CA
     }
 }
 
-template <class TYPE, class ARG_TYPE>
-void CArray<TYPE, ARG_TYPE>::Serialize(CArchive& archive) {
+template <class TYPE, class ARG_TYPE> void CArray<TYPE, ARG_TYPE>::Serialize(CArchive& archive) {
     static_assert(std::is_trivially_copyable<TYPE>::value,
                   "CArray serialises its elements as raw bytes");
     // Elements travel in chunks small enough for a 32-bit byte count.
@@ -329,13 +360,13 @@ class COleObjectFactory;
 class CDynLinkLibrary;
 
 // Process-wide framework state. The two "initial" slots receive the list heads that an
-// extension module's raw entry hook moves aside at load; AfxInitExtensionModule takes them over.
+// extension module's raw entry hook moves aside at load; AfxInitExtensionModule puts them back.
 struct OPM_FRAMEWORK_API AFX_MODULE_STATE {
-    CRuntimeClass* m_classList;          // head of the runtime-class list
-    COleObjectFactory* m_factoryList;    // head of the object-factory list
-    CRuntimeClass* m_pClassInit;         // class-list head set aside at module load
-    COleObjectFactory* m_pFactoryInit;   // factory-list head set aside at module load
-    CDynLinkLibrary* m_libraryList;      // head of the chain of extension-module libraries
+    CRuntimeClass* m_classList;        // head of the runtime-class list
+    COleObjectFactory* m_factoryList;  // head of the object-factory list
+    CRuntimeClass* m_pClassInit;       // class-list head set aside at module load
+    COleObjectFactory* m_pFactoryInit; // factory-list head set aside at module load
+    CDynLinkLibrary* m_libraryList;    // head of the chain of extension-module libraries
 };
 
 // Record that one extension module keeps for its registration (statically zero-initialised).
@@ -350,12 +381,15 @@ struct AFX_EXTENSION_MODULE {
 // The process-wide module state.
 OPM_FRAMEWORK_API AFX_MODULE_STATE* AfxGetModuleState();
 
-// Records hModule and the class and factory lists set aside at load in state. Returns TRUE, or
-// FALSE when hModule is null. A second call for an initialised record changes nothing.
+// Registers an extension module's lists: records hModule (also as the resource handle) and the
+// class and factory list heads as they stand (what the module registered since its raw entry
+// hook moved the host's heads aside) as the module's shared lists, then puts the heads set aside
+// in the two initial slots back in place. Returns TRUE; FALSE, with nothing changed, when
+// hModule is null. A second call for an initialised record changes nothing and returns TRUE.
 OPM_FRAMEWORK_API BOOL AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, HMODULE hModule);
 
 // Unregisters: deletes every CDynLinkLibrary of this module from the chain (of every module
-// when bAll is TRUE) and marks the record uninitialised.
+// when bAll is TRUE) and marks the record uninitialised. Nothing for an uninitialised record.
 OPM_FRAMEWORK_API void AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL bAll = FALSE);
 
 // One entry in the process-wide chain of extension-module libraries. Constructing one links it

@@ -16,6 +16,9 @@ public:
     ~Matrix() override;
 
     // -- Storage ---------------------------------------------------------------------------------
+    // The allocators take any index ranges. An empty range (high bound = low bound - 1) still
+    // yields a block that the matching release function accepts; a range that runs further
+    // backwards, or one too large to address, raises CMemoryException like a heap refusal.
     // Offset vector of doubles over [nl..nh]: one malloc block of exactly nh - nl + 1 doubles,
     // returned displaced so that v[nl] is the block's first element. Not initialised.
     // Raises CMemoryException when the heap cannot supply the block.
@@ -30,8 +33,9 @@ public:
     void sVectorFree(short* v, long nl, long nh) const;
     // Row-pointer matrix over [nrl..nrh] x [ncl..nch]: a block of nrow + 1 row pointers (m[nrl]
     // its second entry) and one contiguous row-major block of nrow * ncol + 1 doubles
-    // (m[nrl][ncl] its second element, m[i] = m[i - 1] + ncol). Not initialised. Raises
-    // CMemoryException when either block cannot be had (nothing is leaked).
+    // (m[nrl][ncl] its second element, m[i] = m[i - 1] + ncol). Not initialised. With no rows
+    // the row-pointer block still has the entry m[nrl]. Raises CMemoryException when either
+    // block cannot be had; the row-pointer block is released first when the element block fails.
     double** dMatrix(long nrl, long nrh, long ncl, long nch) const;
     // Releases a matrix made by dMatrix(nrl, ..., ncl, ...): the element block, then the
     // row-pointer block. nrh and nch are not used.
@@ -73,20 +77,78 @@ public:
                                     long& n, long nb, double tolerance, bool& converged) const;
 
     // -- Compact singular value decomposition ---------------------------------------------------
+    // Golub-Reinsch SVD in the formulation of Numerical Recipes svdcmp: a = U diag(w) V^T by
+    // Householder bidiagonalisation and implicit-shift QR, in double precision, in place.
+    // Arrays 1-based: a[1..m][1..n] in: the matrix; out: U, its n columns the left singular
+    // vectors (orthonormal when m >= n). w[1..n] out: the singular values, non-negative and NOT
+    // sorted; w[i] belongs to column i of U and of V. v[1..n][1..n] out: V itself (not V^T),
+    // orthogonal. m may be smaller than n (U diag(w) V^T still reproduces a).
+    // Negligibility of a bidiagonal element x is (|x| + anorm == anorm) in double precision,
+    // anorm being the largest |diagonal| + |superdiagonal| of the bidiagonal form; an exact 0 is
+    // always negligible. Work storage: one malloc block of n doubles, released on every return.
+    // Result: true when every singular value converged; false when one of them has not split
+    // off after 30 passes (29 QR sweeps) -- a, w and v then hold a partly diagonalised state
+    // that is not a factorisation. n < 1: nothing is read or written, no storage is taken,
+    // result true. Raises CMemoryException when the work vector cannot be had (a, w, v
+    // untouched).
     bool SingularValueDecompNRC(double** a, long m, long n, double* const w, double** v) const;
+    // Solves a x = b from a factorisation made by SingularValueDecompNRC (Numerical Recipes
+    // svbksb): x = V diag(1/w) U^T b. u[1..m][1..n], w[1..n], v[1..n][1..n] and b[1..m] are
+    // read only; x[1..n] is written (it must not share storage with b). A component whose w[j]
+    // is exactly 0 is left out (t[j] = 0); no other test is made, so callers zero the singular
+    // values they want ignored before the call. Work storage: one malloc block of n doubles.
+    // Result: always true. n < 1: nothing is read or written, no storage is taken. Raises
+    // CMemoryException when the work vector cannot be had (x untouched).
     bool SingularValueBackSubNRC(double** u, double* const w, double** v, long m, long n,
                                  double* const b, double* const x) const;
+    // sqrt(a^2 + b^2) without destructive overflow or underflow: with p = |a|, q = |b|, it is
+    // p sqrt(1 + (q/p)^2) when p > q, 0 when both are 0, else q sqrt(1 + (p/q)^2).
     double Pythag(double a, double b) const;
 
     // -- Cholesky ------------------------------------------------------------------------------
+    // Cholesky factor of a symmetric positive-definite a: a = U^T U, U upper triangular, row by
+    // row. a[1..n][1..n] is read in its upper triangle only (j >= i; the lower triangle is never
+    // read) and not changed. u[1..n][1..n] is written whole: U above and on the diagonal, 0 below
+    // it; u must not be a. The diagonal is sqrt(|t|) of the remaining pivot t, so a matrix that
+    // is not positive definite is still factored, and a zero diagonal element gives infinities
+    // or NaNs in the rest of its row. Result: true on every path. n < 1: nothing is touched.
     bool CholeskyDecomposition(double** a, double** u, long n) const;
+    // Inverse of a symmetric positive-definite a[1..n][1..n], in place: writes the factor into
+    // u[1..n][1..n] by CholeskyDecomposition (upper triangle of a read, u zero below the
+    // diagonal), then replaces a by the full symmetric inverse: the upper triangle by forward and
+    // back substitution with U, the lower triangle mirrored from it. The last row of a serves as
+    // the work vector; nothing is allocated. Singular or indefinite inputs give the consequences
+    // described for CholeskyDecomposition (infinities or NaNs). Result: true on every path (false
+    // only if the factorisation reported false, which it never does). n < 1: nothing is touched.
     bool CholeskyInvert(double** a, double** u, long n) const;
 
     // -- LU without pivoting --------------------------------------------------------------------
+    // Crout LU factorisation in place, row by row, with NO pivoting (no row exchanges, scaling or
+    // permutation record): a = L U with U unit upper triangular. a[1..n][1..n] in: A; out: L on
+    // and below the diagonal, U above it (its unit diagonal implied). The third argument is not
+    // read. Each pivot L(i, i), i < n, is tested before every division by it: |L(i, i)| < 1e-10
+    // (the module tolerance; strictly less, so exactly 1e-10 passes; NaN passes) returns false at
+    // once, leaving rows 1..i-1 factored, row i with its L part (columns 1..i) computed and its
+    // columns i+1..n as they were, and rows i+1..n unchanged. Non-singular matrices with a
+    // vanishing leading pivot, such as ((0,1),(1,0)), therefore fail. L(n, n) is never tested.
+    // Result: true otherwise. n <= 1: a is not changed, result true.
     bool LUDecomposition(double** a, long n, long) const;
+    // Solves L U x = b with the factor left in a[1..n][1..n] by LUDecomposition (read only);
+    // b[1..n] holds the right-hand side on entry and x on return. The fourth argument is not
+    // read. No test is made: a zero or tiny diagonal element of L (including the untested
+    // L(n, n)) gives infinities or NaNs in b; calling it after a failed factorisation is the
+    // caller's error. Result: true on every path. n < 1: a and b are not touched, result true.
     bool LUSolve(double** a, double* b, long n, long) const;
 
     // -- Vandermonde ----------------------------------------------------------------------------
+    // Solves the transposed Vandermonde system sum_{i=1..n} x[i]^(k-1) w[i] = q[k], k = 1..n, in
+    // O(n^2) without forming the matrix (master polynomial prod (z - x[j]) and one synthetic
+    // division per abscissa; Numerical Recipes vander). x[1..n] and q[1..n] are read only;
+    // w[1..n] is written in ascending order. n = 1 gives w[1] = q[1] without reading x. Repeated
+    // abscissae make the system singular: their weights come out infinite or NaN and the result
+    // is still true. Work storage: one malloc block of n doubles, released before return; raises
+    // CMemoryException when it cannot be had (w untouched). Result: true on every path.
+    // n < 1: nothing is read or written and no storage is taken; result true.
     bool VanderMondeSolution(double* const x, double* const w, double* const q, long n) const;
 
 private:

@@ -1,0 +1,48 @@
+// Value and first derivative of a spline at one abscissa, in Horner form on the interval that a
+// linear scan selects (the end cubics are extended beyond the knots).
+#include "OstraPureMath/Splines.h"
+#include "splines/SplineSearch.h"
+
+namespace {
+
+// Smallest spline that CubicSplineEval evaluates.
+constexpr long kMinimumEvaluatedKnots = 6;
+
+// Interval whose cubic represents the spline at X: 1 at and left of x[1], n-1 at and right of
+// x[n], else the first interval containing X (an inner knot belongs to the interval on its
+// left); 0 when none qualifies.
+long SelectInterval(double X, long n, const double* x) {
+    if (X <= x[1]) {
+        return 1;
+    }
+    if (X >= x[n]) {
+        return n - 1;
+    }
+    return opm::splines::FindContainingInterval(X, n, x);
+}
+
+} // namespace
+
+double Splines::CubicSplineEval(double X, long n, const double* x, const double* y,
+                                const double* cubicCoef, const double* quadCoef,
+                                const double* linCoef) const {
+    if (n < kMinimumEvaluatedKnots) {
+        return 0.0;
+    }
+    const long i = SelectInterval(X, n, x);
+    if (i == 0) {
+        return 0.0;
+    }
+    const double t = X - x[i];
+    return ((cubicCoef[i] * t + quadCoef[i]) * t + linCoef[i]) * t + y[i];
+}
+
+double Splines::CubicSplineDer(double X, long n, const double* x, const double* cubicCoef,
+                               const double* quadCoef, const double* linCoef) const {
+    const long i = SelectInterval(X, n, x);
+    if (i == 0) {
+        return 0.0;
+    }
+    const double t = X - x[i];
+    return (3.0 * t * cubicCoef[i] + 2.0 * quadCoef[i]) * t + linCoef[i];
+}

@@ -1,0 +1,35 @@
+// Inverse evaluation of a spline: bisection for S(X) = target on a caller-given bracket.
+#include "OstraPureMath/Splines.h"
+#include "frame/ModuleConstants.h"
+#include "splines/SplineSearch.h"
+
+#include <cmath>
+
+void Splines::CubicSplineSolve(double target, double lo, double hi, long n, const double* x,
+                               const double* y, const double* cubicCoef, const double* quadCoef,
+                               const double* linCoef, double& root) const {
+    for (;;) {
+        const double mid = (lo + hi) * 0.5;
+        root = mid;
+        const double fMid = CubicSplineEval(mid, n, x, y, cubicCoef, quadCoef, linCoef) - target;
+        // The value at lo is evaluated afresh on every pass, as the method is defined.
+        const double fLo = CubicSplineEval(lo, n, x, y, cubicCoef, quadCoef, linCoef) - target;
+        const double loBefore = lo;
+        const double hiBefore = hi;
+        // A zero or NaN product moves lo, so without a sign change the bracket closes on hi.
+        if (fLo * fMid < 0.0) {
+            hi = mid;
+        } else {
+            lo = mid;
+        }
+        if (std::fabs(lo - hi) < opm::kModuleTolerance) {
+            return;
+        }
+        if (std::fabs(fMid) < opm::kModuleTolerance) {
+            return;
+        }
+        if (opm::splines::BisectionCannotProceed(mid, loBefore, hiBefore, lo, hi, target)) {
+            return;
+        }
+    }
+}
