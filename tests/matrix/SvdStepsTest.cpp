@@ -108,6 +108,47 @@ TEST(SVDStep2, DiagonalInputOnlyChangesSigns) {
     EXPECT_EQ(b.Values(), TaggedRows(3).Values());
 }
 
+// B0 = Q * diag(d) * V^T after the sweeps, with Q^T found in b (which started as the identity):
+// each rotation must reach V and b on the right side and in the right order. Each bidiagonal
+// (d, e) is 1-based with e[i] at (i - 1, i).
+struct Bidiagonal {
+    std::vector<double> d, e;
+};
+
+class SVDStep2Reconstruction : public ::testing::TestWithParam<Bidiagonal> {};
+
+TEST_P(SVDStep2Reconstruction, RotationsKeepTheFactorisation) {
+    const long n = long(GetParam().d.size()) - 1;
+    std::vector<double> d = GetParam().d, e = GetParam().e;
+    OwnedMatrix v = Identity(n), qt = Identity(n);
+    bool converged = false;
+    ASSERT_TRUE(
+        MatrixTestAccess::SVDStep2(v.get(), qt.get(), d.data(), e.data(), n, n, n, converged));
+    EXPECT_TRUE(converged);
+    svdtest::ExpectOrthogonal(v, n, 1e-14);
+    svdtest::ExpectOrthogonal(qt, n, 1e-14);
+    for (long i = 1; i <= n; ++i) {
+        EXPECT_GE(d[std::size_t(i)], 0.0);
+        for (long j = 1; j <= n; ++j) {
+            double sum = 0.0;
+            for (long t = 1; t <= n; ++t) {
+                sum += qt(t, i) * d[std::size_t(t)] * v(j, t);
+            }
+            const double expected = i == j       ? GetParam().d[std::size_t(i)]
+                                    : j == i + 1 ? GetParam().e[std::size_t(j)]
+                                                 : 0.0;
+            EXPECT_NEAR(sum, expected, 1e-13) << i << ", " << j;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bidiagonals, SVDStep2Reconstruction,
+    ::testing::Values(Bidiagonal{{0, 3, 4, 0}, {0, 0, 1, 2}}, // negligible bottom d[k]
+                      Bidiagonal{{0, 3, 0, 4}, {0, 0, 1, 2}}, // negligible interior d
+                      Bidiagonal{{0, 1, -2, 3, 0.5}, {0, 0, 0.7, -1.5, 2}}, // plain sweeps
+                      Bidiagonal{{0, 2, 1, -3}, {0, 0, 1, 0}})); // e[n] = 0 splits at once
+
 struct OrderingCase {
     std::vector<double> d;  // 1-based, d[0] unused
     std::vector<long> from; // from[i]: original position of the value now at i
