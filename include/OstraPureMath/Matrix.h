@@ -108,7 +108,8 @@ public:
     //   x         n x nb, out only: x[1..n][j] is the minimum-norm least-squares solution of
     //             column j for rank r. Must not share storage with a or b.
     //   residual  [1..nb], out only: residual[j] = sum over rows i = r + 1..m of (Q^T * b)[i][j]^2,
-    //             the squared norm of b_j - a * x_j (0 for a square system of full rank).
+    //             the squared norm of b_j - a * x_j up to rounding (0 for a square system of
+    //             full rank).
     //   n         in: the column count; out: the rank r, the number of singular values strictly
     //             greater than max(|tolerance|, 1e-15) * (largest singular value). So a
     //             tolerance >= 1 gives rank 0 (x = 0, residual = column sums of squares of
@@ -117,9 +118,9 @@ public:
     //   nb        number of right-hand sides; with nb = 0, b, x and residual are neither read
     //             nor written and only the rank is computed.
     //   converged out: true, or false when the QR sweeps exceeded their limit of 10 * n in
-    //             total; the decomposition is then completed with the values reached (singular
-    //             values still non-negative and sorted, V still orthogonal) and the call still
-    //             returns true.
+    //             total; the decomposition is then completed with the values reached (for
+    //             finite input: singular values non-negative and sorted, V orthogonal up to
+    //             rounding) and the call still returns true. A NaN in a always ends this way.
     // The singular values themselves are not handed back.
     //
     // Result: true. Sizes outside 1 <= n <= m <= 1000, or nb < 0, return false with nothing
@@ -127,7 +128,8 @@ public:
     // capacity of 1000 elements. Each call obtains its work storage from malloc (two blocks of
     // 8000 bytes here, four more during the bidiagonalisation) and releases all of it on every
     // path; when malloc yields null, CMemoryException is raised after releasing what was
-    // obtained, and a, b may then be partly transformed. Results are bit-for-bit reproducible.
+    // obtained, and a, b may then be partly transformed. The same input gives the same bits on
+    // every call and every build.
     bool SingularValueDecomposition(double** a, double** b, double** x, double* residual, long m,
                                     long& n, long nb, double tolerance, bool& converged) const;
 
