@@ -1,6 +1,6 @@
 // Statistics::Medean against std::nth_element on a copy, and LeastSquares::PolynomialCoefs
 // against LAPACK dgelsd called directly on the same design matrix, in one run; a table of our
-// time over the peer's closes the run.
+// time over the peer's (real time, ns) closes the run.
 //
 // Built twice: statistics_bench links libOstraPureMath.so like a host program, whose entry slots
 // the module's load-time binding fills; statistics_bench_whitebox (OPM_BENCH_WHITEBOX) links the
@@ -146,9 +146,11 @@ BENCHMARK(BM_Dgelsd)->Apply(FitSizes);
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
+        // With --benchmark_repetitions the median of the repetitions, reported after them,
+        // replaces the single runs.
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration) {
-                times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
+                times_[run.run_name.str()] = run.GetAdjustedRealTime();
             }
         }
         ConsoleReporter::ReportRuns(runs);
