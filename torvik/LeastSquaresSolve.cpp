@@ -76,12 +76,10 @@ ErrorCode LapackFailure(int info) {
     return info > 0 ? torvik::kNoConvergence : torvik::kBadArguments;
 }
 
-// dgelsy on the rows x n system in system (leading dimension ld, B in the columns after A),
-// after a workspace query; the first n rows of the B columns receive the solution.
-int RunDgelsy(int rows, int n, int nb, double* system, int ld, int& rank) {
-    // Relative rank threshold: a leading triangle whose estimated condition reaches the inverse
-    // of the rounding level of the factorisation carries no further information.
-    const double rcond = double(std::max(rows, n)) * DBL_EPSILON;
+// dgelsy on the rows x n system in system (leading dimension ld, B in the columns after A) with
+// the relative rank threshold rcond, after a workspace query; the first n rows of the B columns
+// receive the solution.
+int RunDgelsy(int rows, int n, int nb, double* system, int ld, double rcond, int& rank) {
     double* rhs = system + Index(n) * Index(ld);
     std::vector<int> pivots(Index(n), 0); // 0: every column free to move
     int info = 0;
@@ -155,7 +153,10 @@ ErrorCode Solve(int m, int n, double** a, double** b, int nb, std::vector<double
     // dgelsy overwrites the system; the copy serves the rank-deficient case.
     std::vector<double> original(system, system + Index(ld) * Index(n + nb));
     int rank = 0;
-    const int info = RunDgelsy(rows, n, nb, system, ld, rank);
+    // Relative rank threshold: a leading triangle whose estimated condition reaches the inverse
+    // of the rounding level of the original problem carries no further information.
+    const double rcond = double(std::max(m, n)) * DBL_EPSILON;
+    const int info = RunDgelsy(rows, n, nb, system, ld, rcond, rank);
     if (info != 0) {
         return LapackFailure(info);
     }
