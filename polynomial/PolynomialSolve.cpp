@@ -4,7 +4,6 @@
 #include "OstraPureMath/Polynomial.h"
 #include "polynomial/PolynomialNumerics.h"
 
-#include <algorithm>
 #include <cstddef>
 
 using namespace opm::poly;
@@ -44,7 +43,9 @@ void Polynomial::Solve(double y, std::vector<double>& roots) {
         return;
     }
     double shifted[5];
-    std::copy(m_coefficients.begin(), m_coefficients.end(), shifted);
+    for (std::ptrdiff_t i = 0; i <= degree; ++i) {
+        shifted[i] = m_coefficients[std::size_t(i)];
+    }
     shifted[0] -= y;
     SortedRoots(shifted, degree, roots);
 }

@@ -15,7 +15,8 @@
 //
 // Storage: the coefficient vector and every out-vector use std::allocator, so running out of
 // memory raises std::bad_alloc (nothing is caught). Out-vectors are owned by the caller; each
-// operation replaces their whole contents (old elements never survive).
+// operation replaces their whole contents (old elements never survive). The root finders work
+// in fixed local storage: an out-vector reused with capacity for four roots needs no allocation.
 //
 // Threads: every operation only reads the object, so concurrent calls on one object are safe as
 // long as no assignment to it runs at the same time and each call has its own out-vector.
@@ -44,7 +45,8 @@ public:
     // {5, 3, 0, 2} gives {3, 0, 6}. Empty for a constant or empty polynomial.
     std::vector<double> GetFirstDer();
 
-    // roots = every real x with P(x) = y, sorted ascending (equal values kept), for degree 1 to 4.
+    // roots = every real x with P(x) = y, sorted ascending by operator< (equal values kept, a
+    // NaN root left unordered), for degree 1 to 4.
     // Works on a copy of the coefficients with y subtracted from the constant term; the leading
     // coefficient is used as it stands (a zero one yields infinities/NaNs). Degree 0, the empty
     // polynomial and degree above 4 give an empty `roots`. Degree 3 with three real roots uses
@@ -76,10 +78,13 @@ protected:
     void SolveQuadratic(const std::vector<double>& coefs, std::vector<double>& roots);
 
     // Real roots of a cubic (reads 4 elements, coefs[3] the cubic coefficient) by Cardano's
-    // method. |D| < 1e-14 (multiple root): 2u - s, then -(u + s) unless it lies within 1e-14
-    // of the first (triple root). D > 0: the one real root. Otherwise three roots from the
-    // trigonometric form, in the order of the angle offsets 0, 6.28318, 12.56636
-    // (x^3 - 6x^2 + 11x - 6 gives 1, 2.9999989786, 2.0000040855).
+    // method, with a_i = coefs[i] / coefs[3], Q = (3a1 - a2^2) / 9,
+    // R = (2a2^3 - 9a2 a1 + 27a0) / 54, D = Q^3 + R^2 and s = a2 / 3:
+    // - |D| < 1e-14 (multiple root): with u the real cube root of -R, 2u - s, then -(u + s)
+    //   unless it lies within 1e-14 of the first (a triple root is reported once);
+    // - D > 0: the one real root;
+    // - otherwise three roots from the trigonometric form, in the order of the angle offsets
+    //   0, 6.28318, 12.56636 (x^3 - 6x^2 + 11x - 6 gives 1, 2.9999989786, 2.0000040855).
     void SolveCubic(const std::vector<double>& coefs, std::vector<double>& roots);
 
     // Real roots of a quartic (reads 5 elements, coefs[4] the quartic coefficient), through the
@@ -90,11 +95,12 @@ protected:
     // - else Ferrari: u = the first root above 1e-14 of the resolvent cubic
     //   u^3 + 2p u^2 + (p^2 - 4r) u - q^2 (SolveCubic order); the two quadratic factors' roots,
     //   first y^2 + sqrt(u) y + ..., then y^2 - sqrt(u) y + ....
-    // Choice of this library: when no resolvent root exceeds 1e-14 (possible only when the
-    // positive root is tiny, i.e. q is small against p^2 - 4r, or lost to rounding), no root is
-    // read past those found; the quartic is solved as the biquadratic y^4 + p y^2 + r, the
-    // sqrt(u) -> 0 limit of the factorisation, which drops the q y term (a root error of order
-    // |q| / |4y^3 + 2py|, far below what a resolvent root under 1e-14 could resolve).
+    // Choice of this library: when no resolvent root exceeds 1e-14 (the positive root is tiny,
+    // because q is small against p^2 - 4r, or pushed down by rounding, and the others are
+    // negative or complex), no root is read past those found: the quartic is solved as the
+    // biquadratic y^4 + p y^2 + r, the sqrt(u) -> 0 limit of the factorisation, which drops the
+    // q y term (a root error of order |q| / |4y^3 + 2py|; Ferrari with a resolvent root that
+    // small would divide q by a square root swamped by the resolvent's rounding).
     // Finally b3/4 is subtracted from every root.
     void SolveQuartic(const std::vector<double>& coefs, std::vector<double>& roots);
 
