@@ -65,14 +65,75 @@ public:
     bool MultiplyByATranspose(double** a, double** b, double** c, long p, long q, long r) const;
 
     // -- Householder reflections and Givens rotations -------------------------------------------
+    // None of these allocates or keeps state; indices and pointers are not checked.
+
+    // Builds the Householder reflection H = I + b * u * u^T (Lawson and Hanson's H12) that maps
+    // the segment (v[p], v[l..m]) of the 1-based vector v onto (s, 0, ..., 0), with |s| its
+    // Euclidean norm and s of the sign opposite to v[p] (positive when v[p] <= 0). The reflection
+    // vector u has u(p) = up, u(i) = v[i] for l <= i <= m, 0 elsewhere; p must lie outside l..m
+    // (the library uses l = p + 1), and l > m gives an empty tail (s = -v[p], up = 2 * v[p]).
+    // Reads v[p] and v[l..m] and never writes v. Writes up = v[p] - s and b = 1 / (s * up)
+    // (negative). The sum of squares is formed from the elements scaled by the largest
+    // magnitude. Returns false, leaving up and b untouched, when v[p] and v[l..m] are all zero
+    // (a NaN pivot is not refused and yields NaN up and b); true otherwise.
     bool HouseHolderTransform(double* v, double& up, double& b, long m, long p, long l) const;
+    // Applies the reflection built by HouseHolderTransform (same v, up, b, m, p, l) to the
+    // 1-based vector c: c <- H * c. Reads v[l..m], up, b (only read, though passed by reference),
+    // c[p] and c[l..m]; writes c[p] and c[l..m] and nothing else. Applied to the defining vector
+    // itself it gives s at p and zeros (up to rounding) at l..m. Always returns true.
     bool HouseHolderTransformVector(double* v, double& up, double& b, double* c, long m, long p,
                                     long l) const;
+    // Sets the Givens rotation (c, s), c^2 + s^2 = 1, that turns (a, b) into (r, 0) with
+    // r = sqrt(a^2 + b^2) >= 0: when |b| < |a|, t = b / a, c = +-1 / sqrt(1 + t^2) with the sign
+    // of a, s = c * t; when a = b = 0, c = 1 and s = 0; otherwise (|b| >= |a|, ties included)
+    // t = a / b, s = +-1 / sqrt(1 + t^2) with the sign of b, c = s * t. a and b are unchanged.
+    // Always returns true.
     bool GivensRotationDefinition(double& a, double& b, double& c, double& s) const;
+    // As GivensRotationDefinition, and also rotates the pair in place: a = r (formed as
+    // |a| * sqrt(1 + t^2) or |b| * sqrt(1 + t^2) with the entry values) and b = 0; a zero pair
+    // is left as it is. Always returns true.
     bool GivensRotationVector(double& a, double& b, double& c, double& s) const;
+    // Rotates the pair (x, y) by (c, s): x = c * x + s * y and y = c * y - s * x, both from the
+    // entry values. Always returns true.
     bool GivensRotationTwoComponent(double& x, double& y, double c, double s) const;
 
     // -- Least-squares singular value decomposition ---------------------------------------------
+    // Solves a * x ~ b in the least-squares sense for nb right-hand sides through the singular
+    // value decomposition a = Q * diag(d) * V^T of Golub and Reinsch: Householder
+    // bidiagonalisation, implicit-shift QR sweeps, singular values sorted in descending order,
+    // then the minimum-norm solution for the numerical rank r.
+    //
+    // Arrays (1-based, row-pointer matrices as made by dMatrix(1, rows, 1, columns)):
+    //   a         m x n. In: the matrix. Out: rows and columns 1..n hold V, the n x n orthogonal
+    //             matrix of right singular vectors, column i for the i-th largest singular
+    //             value; rows n + 1..m are left with the near-zero remains of the reduction.
+    //   b         m x nb. In: the right-hand sides, one per column. Out: rows 1..r hold
+    //             (Q^T * b)[i][j] / d[i], rows r + 1..n hold 0, rows n + 1..m hold (Q^T * b).
+    //   x         n x nb, out only: x[1..n][j] is the minimum-norm least-squares solution of
+    //             column j for rank r. Must not share storage with a or b.
+    //   residual  [1..nb], out only: residual[j] = sum over rows i = r + 1..m of (Q^T * b)[i][j]^2,
+    //             the squared norm of b_j - a * x_j up to rounding (0 for a square system of
+    //             full rank).
+    //   n         in: the column count; out: the rank r, the number of singular values strictly
+    //             greater than max(|tolerance|, 1e-15) * (largest singular value). So a
+    //             tolerance >= 1 gives rank 0 (x = 0, residual = column sums of squares of
+    //             Q^T * b), a negative tolerance acts as its magnitude, and a zero matrix gives
+    //             rank 0. A NaN tolerance keeps every singular value (r = n).
+    //   nb        number of right-hand sides; with nb = 0, b, x and residual are neither read
+    //             nor written and only the rank is computed.
+    //   converged out: true, or false when the QR sweeps exceeded their limit of 10 * n in
+    //             total; the decomposition is then completed with the values reached (for
+    //             finite input: singular values non-negative and sorted, V orthogonal up to
+    //             rounding) and the call still returns true. A NaN in a always ends this way.
+    // The singular values themselves are not handed back.
+    //
+    // Result: true. Sizes outside 1 <= n <= m <= 1000, or nb < 0, return false with nothing
+    // read or written (not a, b, x, residual, n nor converged): the work vectors have a fixed
+    // capacity of 1000 elements. Each call obtains its work storage from malloc (two blocks of
+    // 8000 bytes here, four more during the bidiagonalisation) and releases all of it on every
+    // path; when malloc yields null, CMemoryException is raised after releasing what was
+    // obtained, and a, b may then be partly transformed. The same input gives the same bits on
+    // every call and every build.
     bool SingularValueDecomposition(double** a, double** b, double** x, double* residual, long m,
                                     long& n, long nb, double tolerance, bool& converged) const;
 
@@ -154,15 +215,21 @@ public:
 private:
     friend class MatrixTestAccess;
 
+    // The steps of SingularValueDecomposition, run in this order on the caller's a and b and the
+    // driver's bidiagonal d (diagonal) and e (e[i] at (i - 1, i), e[1] = 0), all 1-based.
+    // Step 1: bidiagonalise a, apply the left reflections to b, build V in rows/columns 1..n of
+    // a; false (d, e unwritten) when n < 1. Step 2: QR sweeps to diagonal form, d >= 0 after.
+    // Step 3: sort d descending, permuting V's columns and b's rows. Step 4: rank, solution x,
+    // residuals; n becomes the rank. Steps 2 to 4 return true.
     bool SVDStep1(double** a, double** b, double* d, double* e, long m, long n, long nb) const;
     bool SVDStep2(double** a, double** b, double* d, double* e, long m, long n, long nb,
                   bool& converged) const;
     bool SVDStep2_1(double** a, double* d, double* e, long m, long n, long nb, long k) const;
     bool SVDStep2_2(double** b, double* d, double* e, long m, long n, long nb, long k,
                     long l) const;
-    bool SVDStep2_3(double** a, double** b, double* d, double* e, long m, long n, long nb,
-                    long k, long l) const;
+    bool SVDStep2_3(double** a, double** b, double* d, double* e, long m, long n, long nb, long k,
+                    long l) const;
     bool SVDStep3(double** a, double** b, double* d, long m, long n, long nb) const;
-    bool SVDStep4(double** a, double** b, double* d, double** x, double* residual, long m,
-                  long& n, long nb, double tolerance) const;
+    bool SVDStep4(double** a, double** b, double* d, double** x, double* residual, long m, long& n,
+                  long nb, double tolerance) const;
 };

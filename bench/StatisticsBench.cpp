@@ -1,0 +1,189 @@
+// Statistics::Medean against std::nth_element on a copy, and LeastSquares::PolynomialCoefs
+// against LAPACK dgelsd called directly on the same design matrix, in one run; a table of our
+// time over the peer's (real time, ns) closes the run.
+//
+// Built twice: statistics_bench links libOstraPureMath.so like a host program, whose entry slots
+// the module's load-time binding fills; statistics_bench_whitebox (OPM_BENCH_WHITEBOX) links the
+// library's objects and libTorvik.so and fills the slots itself.
+#include "OstraPureMath/LeastSquares.h"
+#include "OstraPureMath/Statistics.h"
+#include "support/Lapack.h"
+
+#ifdef OPM_BENCH_WHITEBOX
+#include "frame/ExternalRoutines.h"
+#include "torvik/Torvik.h"
+#endif
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<double> RandomSamples(long n) {
+    std::mt19937_64 engine(12345);
+    std::uniform_real_distribution<double> uniform(0.0, 1000.0);
+    std::vector<double> values(static_cast<std::size_t>(n));
+    for (double& v : values) {
+        v = uniform(engine);
+    }
+    return values;
+}
+
+void BM_Medean(benchmark::State& state) {
+    const std::vector<double> values = RandomSamples(state.range(0));
+    DoubleArray array;
+    array.SetSize(INT_PTR(values.size()));
+    std::copy(values.begin(), values.end(), array.GetData());
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(Statistics::Medean(array));
+    }
+}
+
+// The same median with the standard library: nth_element on a copy, and for an even count the
+// largest element of the lower half.
+void BM_NthElement(benchmark::State& state) {
+    const std::vector<double> values = RandomSamples(state.range(0));
+    for (auto _ : state) {
+        std::vector<double> copy(values);
+        const auto middle = copy.begin() + long(copy.size() / 2);
+        std::nth_element(copy.begin(), middle, copy.end());
+        double median = *middle;
+        if (copy.size() % 2 == 0) {
+            median = (*std::max_element(copy.begin(), middle) + median) * 0.5;
+        }
+        benchmark::DoNotOptimize(median);
+    }
+}
+
+// Calibration-like samples: bins spread over 0..4000, m/z from a cubic.
+struct Calibration {
+    explicit Calibration(long m) {
+        for (long i = 0; i < m; ++i) {
+            const double b = 4000.0 * double(i) / double(m - 1);
+            bins.Add(b);
+            mz.Add(100.0 + b * (0.4 + b * (2.5e-5 - b * 1.5625e-9)));
+        }
+    }
+    MZBinArray bins;
+    MZArray mz;
+};
+
+void BM_PolynomialCoefs(benchmark::State& state) {
+    const Calibration data(state.range(1));
+    const unsigned degree = unsigned(state.range(0));
+    DoubleArray coefs;
+    for (auto _ : state) {
+        LeastSquares::PolynomialCoefs(data.bins, data.mz, degree, coefs);
+        benchmark::DoNotOptimize(coefs.GetData());
+    }
+}
+
+// dgelsd on the same design matrix (descending powers, constant column last), built once; each
+// iteration copies the matrix and right-hand side, which dgelsd overwrites. Workspace sized once.
+void BM_Dgelsd(benchmark::State& state) {
+    const Calibration data(state.range(1));
+    const int n = int(state.range(0)) + 1;
+    const int m = int(state.range(1));
+    const std::size_t rows = static_cast<std::size_t>(m);
+    std::vector<double> design(rows * static_cast<std::size_t>(n));
+    std::vector<double> rhs(rows);
+    for (int i = 0; i < m; ++i) {
+        for (int j = 0; j < n; ++j) {
+            design[std::size_t(i + j * m)] = std::pow(data.bins[i], double(n - 1 - j));
+        }
+        rhs[std::size_t(i)] = data.mz[i];
+    }
+    std::vector<double> a(design);
+    std::vector<double> b(rhs);
+    std::vector<double> s(static_cast<std::size_t>(n));
+    const int nrhs = 1;
+    const double rcond = double(m) * DBL_EPSILON;
+    int rank = 0, info = 0, lwork = -1, liwork = 0;
+    double workSize = 0;
+    dgelsd_(&m, &n, &nrhs, a.data(), &m, b.data(), &m, s.data(), &rcond, &rank, &workSize, &lwork,
+            &liwork, &info);
+    lwork = int(workSize);
+    std::vector<double> work(static_cast<std::size_t>(lwork));
+    std::vector<int> iwork(static_cast<std::size_t>(std::max(liwork, 1)));
+    for (auto _ : state) {
+        a = design;
+        b = rhs;
+        dgelsd_(&m, &n, &nrhs, a.data(), &m, b.data(), &m, s.data(), &rcond, &rank, work.data(),
+                &lwork, iwork.data(), &info);
+        benchmark::DoNotOptimize(b.data());
+    }
+}
+
+void MedianSizes(benchmark::internal::Benchmark* b) {
+    for (long n :
+         {5L, 6L, 51L, 50L, 501L, 500L, 5001L, 5000L, 50001L, 50000L, 1000001L, 1000000L}) {
+        b->Arg(n);
+    }
+}
+
+void FitSizes(benchmark::internal::Benchmark* b) {
+    for (long degree = 1; degree <= 5; ++degree) {
+        for (long m : {10L, 100L, 1000L, 10000L}) {
+            b->Args({degree, m});
+        }
+    }
+}
+
+BENCHMARK(BM_Medean)->Apply(MedianSizes);
+BENCHMARK(BM_NthElement)->Apply(MedianSizes);
+BENCHMARK(BM_PolynomialCoefs)->Apply(FitSizes);
+BENCHMARK(BM_Dgelsd)->Apply(FitSizes);
+
+// Console output as usual, plus the times kept for the closing table of ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        // With --benchmark_repetitions the median of the repetitions, reported after them,
+        // replaces the single runs.
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
+                times_[run.run_name.str()] = run.GetAdjustedRealTime();
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void PrintRatios(const std::string& ours, const std::string& peer) const {
+        for (const auto& [name, time] : times_) {
+            if (name.rfind(ours + "/", 0) != 0) {
+                continue;
+            }
+            const auto other = times_.find(peer + name.substr(ours.size()));
+            if (other != times_.end()) {
+                std::printf("%-34s %12.4g %12.4g %8.2f\n", name.c_str(), time, other->second,
+                            time / other->second);
+            }
+        }
+    }
+
+private:
+    std::map<std::string, double> times_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+#ifdef OPM_BENCH_WHITEBOX
+    opm::g_externalRoutines = {lesqso, stline, &sci_err_code, stgssm};
+#endif
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\n%-34s %12s %12s %8s\n", "ours", "ours", "peer", "ratio");
+    reporter.PrintRatios("BM_Medean", "BM_NthElement");
+    reporter.PrintRatios("BM_PolynomialCoefs", "BM_Dgelsd");
+    benchmark::Shutdown();
+    return 0;
+}
