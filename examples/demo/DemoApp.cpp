@@ -40,8 +40,10 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& arguments,
         const std::string& argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
             options.help = true;
-        } else if ((argument == "--csv" || argument == "--svg") && i + 1 < arguments.size()) {
-            (argument == "--csv" ? options.csvPath : options.svgPath) = arguments[++i];
+        } else if (argument == "--csv" && i + 1 < arguments.size()) {
+            options.csvPath = arguments[++i];
+        } else if (argument == "--svg" && i + 1 < arguments.size()) {
+            options.svgPath = arguments[++i];
         } else {
             err << "opm-demo: unexpected argument '" << argument << "'\n" << kUsage;
             return std::nullopt;

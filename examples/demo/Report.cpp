@@ -60,20 +60,24 @@ void PrintCalibration(std::ostream& out, const AnalysisReport& report) {
         << "  m/z =";
     for (std::size_t k = 0; k < calibration.coefficients.size(); ++k) {
         const double c = calibration.coefficients[k];
-        out << (k == 0 ? Format(" %.6f", c) : Format(" %+.6e b^%zu", c, k));
+        out << (k == 0   ? Format(" %.6f", c)
+                : k == 1 ? Format(" %+.6e b", c)
+                         : Format(" %+.6e b^%zu", c, k));
     }
     out << "\n\n"
-        << Format("  %12s %12s %14s %11s %11s\n", "ref. m/z", "centroid bin", "calibrated m/z",
-                  "error mDa", "error ppm");
+        << Format("  %10s %12s | %10s %9s | %12s %9s %9s\n", "ref. m/z", "centroid bin",
+                  "stored cal", "error mDa", "recalibrated", "error mDa", "error ppm");
     double sumSquares = 0.0;
     for (const ReferenceMatch& match : calibration.references) {
-        const double error = match.measuredMz - match.referenceMz;
-        const double ppm = error / match.referenceMz * 1e6;
+        const double before = match.observedMz - match.referenceMz;
+        const double after = match.calibratedMz - match.referenceMz;
+        const double ppm = after / match.referenceMz * 1e6;
         sumSquares += ppm * ppm;
-        out << Format("  %12.4f %12.3f %14.4f %11.3f %11.3f\n", match.referenceMz, match.abscissa,
-                      match.measuredMz, error * 1e3, ppm);
+        out << Format("  %10.4f %12.3f | %10.4f %9.2f | %12.4f %9.3f %9.3f\n", match.referenceMz,
+                      match.abscissa, match.observedMz, before * 1e3, match.calibratedMz,
+                      after * 1e3, ppm);
     }
-    out << Format("  RMS error %.3f ppm\n",
+    out << Format("  RMS error after recalibration %.3f ppm\n",
                   std::sqrt(sumSquares / static_cast<double>(calibration.references.size())));
 }
 
@@ -97,13 +101,21 @@ void PrintPeaks(std::ostream& out, const AnalysisSettings& settings, const Analy
 
 void PrintTrend(std::ostream& out, const AnalysisReport& report) {
     const MassErrorTrend& trend = report.trend;
-    Heading(out, "Mass-error trend of the reference peaks (straight line)");
+    Heading(out, report.kind == AbscissaKind::Bin
+                     ? "Drift of the stored calibration (line through the reference errors)"
+                     : "Mass-error trend of the profile's m/z (line through the reference errors)");
     if (!trend.done) {
         out << "Skipped: " << trend.note << '\n';
         return;
     }
-    out << Format("  error = %.4f mDa %+.6f mDa per m/z unit   (r = %.3f)\n", trend.intercept * 1e3,
+    const std::vector<ReferenceMatch>& references = report.calibration.references;
+    out << Format("  error = %.3f mDa %+.5f mDa per m/z unit (r = %.4f)\n", trend.intercept * 1e3,
                   trend.slope * 1e3, trend.r);
+    for (const double mz : {references.front().referenceMz, references.back().referenceMz}) {
+        out << Format("  at m/z %9.4f: %+.2f mDa (%+.1f ppm)\n", mz,
+                      (trend.intercept + trend.slope * mz) * 1e3,
+                      (trend.intercept + trend.slope * mz) / mz * 1e6);
+    }
 }
 
 void PrintDeconvolution(std::ostream& out, const NoiseEstimate& noise,

@@ -224,7 +224,7 @@ std::vector<ReferenceMatch> MatchReferences(const std::vector<PeakReport>& peaks
             const double mz = kind == AbscissaKind::MZ ? x : priorMz.GetY(x);
             if (std::fabs(mz - reference) <= settings.referenceTolerance &&
                 (!best || peaks[p].height > peaks[best->peak].height)) {
-                best = ReferenceMatch{reference, x, mz, p};
+                best = ReferenceMatch{reference, x, mz, 0.0, p};
             }
         }
         if (best) {
@@ -265,7 +265,7 @@ CalibrationReport Calibrate(AbscissaKind kind, std::vector<ReferenceMatch> match
                                     coefficients.GetData() + coefficients.GetSize());
     Polynomial binToMz(calibration.coefficients);
     for (ReferenceMatch& match : calibration.references) {
-        match.measuredMz = binToMz.GetY(match.abscissa);
+        match.calibratedMz = binToMz.GetY(match.abscissa);
     }
     calibration.done = true;
     return calibration;
@@ -284,14 +284,14 @@ void AssignMasses(AnalysisReport& report) {
 MassErrorTrend FitMassErrors(const AnalysisReport& report) {
     MassErrorTrend trend;
     const std::vector<ReferenceMatch>& references = report.calibration.references;
-    if (!report.hasMz || references.size() < 2) {
-        trend.note = "needs m/z and at least two reference peaks; skipped";
+    if (references.size() < 2) {
+        trend.note = "needs at least two reference peaks; skipped";
         return trend;
     }
     std::vector<double> mz, error;
     for (const ReferenceMatch& match : references) {
         mz.push_back(match.referenceMz);
-        error.push_back(match.measuredMz - match.referenceMz);
+        error.push_back(match.observedMz - match.referenceMz);
     }
     trend.status = Statistics::Line(mz.data(), error.data(), static_cast<int>(mz.size()),
                                     trend.intercept, trend.slope, trend.r);

@@ -8,7 +8,8 @@
 //    (Splines::CubicSplines, CubicSplineMax, CubicSplineCentroid).
 // 3. Recognise the reference peaks and calibrate bin -> m/z by least squares
 //    (LeastSquares::PolynomialCoefs), convert with Polynomial::GetY.
-// 4. Fit a straight line to the mass errors of the reference peaks (Statistics::Line).
+// 4. Fit a straight line to the mass errors of the reference peaks as observed before the
+//    calibration: how far the stored calibration has drifted (Statistics::Line).
 // 5. Separate two overlapping peaks of known m/z and width: their bins come from the calibration
 //    by Polynomial::Solve, their amplitudes from Matrix::SingularValueDecomposition.
 #pragma once
@@ -29,7 +30,7 @@ struct KnownPair {
 struct AnalysisSettings {
     int smoothHalfWidth = 2; // Gaussian kernel of +-2 samples, sigma = 1 sample
     int smoothPasses = 1;
-    std::size_t noiseBlock = 200; // samples per baseline/noise block
+    std::size_t noiseBlock = 100; // samples per baseline/noise block
     double signalToNoise = 10.0;  // smoothed height over noise sigma needed to report a peak
     long peakSeparation = 3;      // a peak is the highest smoothed sample within +-3 samples
     long splineHalfWindow = 6;    // knots: the peak sample and 6 samples either side
@@ -64,9 +65,10 @@ struct PeakReport {
 
 struct ReferenceMatch {
     double referenceMz = 0.0;
-    double abscissa = 0.0;   // centroid of the matched peak, in the profile's abscissa
-    double measuredMz = 0.0; // centroid m/z after calibration (or as read, for m/z profiles)
-    std::size_t peak = 0;    // index into AnalysisReport::peaks
+    double abscissa = 0.0;     // centroid of the matched peak, in the profile's abscissa
+    double observedMz = 0.0;   // its m/z by the stored calibration (bins) or as read (m/z)
+    double calibratedMz = 0.0; // its m/z by the new calibration (bin profiles, when done)
+    std::size_t peak = 0;      // index into AnalysisReport::peaks
 };
 
 struct CalibrationReport {
@@ -76,6 +78,7 @@ struct CalibrationReport {
     std::vector<ReferenceMatch> references;
 };
 
+// Straight line through the observed errors (observedMz - referenceMz) against referenceMz.
 struct MassErrorTrend {
     bool done = false;
     std::string note;
