@@ -4,6 +4,8 @@
 #include "demo/Report.h"
 #include "demo/SvgPlot.h"
 
+#include "OstraPureMath/Polynomial.h"
+
 #include <fstream>
 #include <optional>
 
@@ -56,13 +58,22 @@ SpectrumPlot MakePlot(const std::string& source, const Profile& profile,
                       const AnalysisReport& report) {
     SpectrumPlot plot;
     plot.title = "OstraPureMath demo: " + source;
-    plot.xLabel = profile.kind == AbscissaKind::Bin ? "detector bin" : "m/z";
+    plot.xLabel = report.hasMz ? "m/z" : "detector bin";
     plot.x = profile.abscissa;
+    if (report.calibration.done) {
+        std::vector<double> coefficients = report.calibration.coefficients;
+        Polynomial binToMz(coefficients);
+        for (double& x : plot.x) {
+            x = binToMz.GetY(x);
+        }
+    }
     plot.raw = profile.intensity;
     plot.smoothed = report.smoothed;
     for (const PeakReport& peak : report.peaks) {
-        plot.apexes.push_back({peak.apexAbscissa, peak.baseline + peak.height});
-        plot.centroids.push_back({peak.centroidAbscissa, peak.baseline + peak.centroidHeight});
+        const double apex = report.hasMz ? peak.apexMz : peak.apexAbscissa;
+        const double centroid = report.hasMz ? peak.centroidMz : peak.centroidAbscissa;
+        plot.apexes.push_back({apex, peak.baseline + peak.height});
+        plot.centroids.push_back({centroid, peak.baseline + peak.centroidHeight});
     }
     return plot;
 }

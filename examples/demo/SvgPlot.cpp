@@ -9,7 +9,7 @@ namespace {
 
 constexpr double kWidth = 1000.0, kHeight = 450.0;
 constexpr double kLeft = 70.0, kRight = 20.0, kTop = 40.0, kBottom = 50.0;
-constexpr int kTicks = 8;
+constexpr double kTicks = 8.0; // about this many tick intervals per axis
 
 std::string Number(double value, int decimals) {
     char text[64];
@@ -36,6 +36,16 @@ std::string Escaped(const std::string& text) {
         }
     }
     return escaped;
+}
+
+// A round tick interval (1, 2 or 5 times a power of ten, at least 1) giving about kTicks ticks.
+double TickStep(double span) {
+    const double rough = span / kTicks;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    const double step = rough / power < 2.0   ? power
+                        : rough / power < 5.0 ? 2.0 * power
+                                              : 5.0 * power;
+    return std::max(step, 1.0);
 }
 
 // Maps data coordinates onto the plotting area (SVG's y axis points down).
@@ -81,12 +91,14 @@ void WriteAxes(std::ostream& out, const Frame& frame, const SpectrumPlot& plot) 
         << bottom << "\"/>\n"
         << "<line x1=\"" << kLeft << "\" y1=\"" << kTop << "\" x2=\"" << kLeft << "\" y2=\""
         << bottom << "\"/>\n</g>\n<g font-family=\"sans-serif\" font-size=\"12\">\n";
-    for (int t = 0; t <= kTicks; ++t) {
-        const double x = frame.x0() + (frame.x1() - frame.x0()) * t / kTicks;
-        const double y = frame.y0() + (frame.y1() - frame.y0()) * t / kTicks;
+    const double xStep = TickStep(frame.x1() - frame.x0());
+    for (double x = std::ceil(frame.x0() / xStep) * xStep; x <= frame.x1(); x += xStep) {
         out << "<text x=\"" << Number(frame.X(x), 1) << "\" y=\"" << bottom + 18
-            << "\" text-anchor=\"middle\">" << Number(x, 1) << "</text>\n"
-            << "<text x=\"" << kLeft - 6 << "\" y=\"" << Number(frame.Y(y) + 4, 1)
+            << "\" text-anchor=\"middle\">" << Number(x, 0) << "</text>\n";
+    }
+    const double yStep = TickStep(frame.y1() - frame.y0());
+    for (double y = std::ceil(frame.y0() / yStep) * yStep; y <= frame.y1(); y += yStep) {
+        out << "<text x=\"" << kLeft - 6 << "\" y=\"" << Number(frame.Y(y) + 4, 1)
             << "\" text-anchor=\"end\">" << Number(y, 0) << "</text>\n";
     }
     out << "<text x=\"" << (kLeft + right) / 2 << "\" y=\"" << kHeight - 10
