@@ -1,18 +1,11 @@
 // Statistics::Medean against std::nth_element on a copy, and LeastSquares::PolynomialCoefs
 // against LAPACK dgelsd called directly on the same design matrix, in one run; a table of our
 // time over the peer's (real time, ns) closes the run.
-//
-// Built twice: statistics_bench links libOstraPureMath.so like a host program, whose entry slots
-// the module's load-time binding fills; statistics_bench_whitebox (OPM_BENCH_WHITEBOX) links the
-// library's objects and libTorvik.so and fills the slots itself.
+// It links libOstraPureMath.so like a host program: the module's load-time binding fills the
+// entry slots of libTorvik.so.
 #include "OstraPureMath/LeastSquares.h"
 #include "OstraPureMath/Statistics.h"
 #include "support/Lapack.h"
-
-#ifdef OPM_BENCH_WHITEBOX
-#include "frame/ExternalRoutines.h"
-#include "torvik/Torvik.h"
-#endif
 
 #include <benchmark/benchmark.h>
 
@@ -175,9 +168,6 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-#ifdef OPM_BENCH_WHITEBOX
-    opm::g_externalRoutines = {lesqso, stline, &sci_err_code, stgssm};
-#endif
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

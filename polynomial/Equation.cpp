@@ -50,8 +50,9 @@ double Equation::PolynomialBiSectionSolution(const double* y, const double* x1, 
         // Guards beyond the classic loop. A midpoint that rounded onto the end it replaces
         // (ends of magnitude 2^22 and more, where neighbouring doubles lie 5e-10 or more apart)
         // would repeat this pass forever; a non-finite midpoint (a non-finite end, or ends whose
-        // sum overflows) or target can never meet the value test.
-        if (mid == previous || !std::isfinite(mid) || !std::isfinite(target)) {
+        // sum overflows) never narrows the bracket. A non-finite target needs no guard: its
+        // bracket narrows like any other until the width test ends the search.
+        if (mid == previous || !std::isfinite(mid)) {
             return mid;
         }
     }

@@ -43,7 +43,7 @@ void Splines::CubicSplineCentroid(double a, double b, long n, const double* x, c
         if (std::fabs(left - right) < opm::kModuleTolerance) {
             break;
         }
-        if (opm::splines::BisectionCannotProceed(mid, leftBefore, rightBefore, left, right, half)) {
+        if (opm::splines::BisectionCannotProceed(mid, leftBefore, rightBefore, left, right)) {
             break;
         }
     }

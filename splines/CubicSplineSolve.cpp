@@ -28,7 +28,7 @@ void Splines::CubicSplineSolve(double target, double lo, double hi, long n, cons
         if (std::fabs(fMid) < opm::kModuleTolerance) {
             return;
         }
-        if (opm::splines::BisectionCannotProceed(mid, loBefore, hiBefore, lo, hi, target)) {
+        if (opm::splines::BisectionCannotProceed(mid, loBefore, hiBefore, lo, hi)) {
             return;
         }
     }

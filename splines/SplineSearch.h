@@ -20,13 +20,15 @@ inline long FindContainingInterval(double X, long n, const double* x) {
 
 // True when a bisection pass that halved [left, right] at mid cannot be followed by a useful
 // one: mid equals an end (the bracket spans neighbouring doubles and can no longer shrink), or
-// an end of the updated bracket or the target is not a finite number. Checked after the width
-// and value tests: a midpoint equal to an end leaves the next pass identical to this one, so
-// this ends only searches that would otherwise never end, and finite inputs are unaffected.
+// an end of the updated bracket is not a finite number (it then never becomes finite again, so
+// the width test can never be met). Checked after the width and value tests: in both cases
+// every later pass has this pass's midpoint and fails the same tests, so this ends only searches
+// that would otherwise never end, with the same result.
+// The target is deliberately not tested: a non-finite target with a finite bracket still ends
+// through the width test, and stopping it earlier would change the result.
 inline bool BisectionCannotProceed(double mid, double leftBefore, double rightBefore, double left,
-                                   double right, double target) {
-    return mid == leftBefore || mid == rightBefore || !std::isfinite(left) ||
-           !std::isfinite(right) || !std::isfinite(target);
+                                   double right) {
+    return mid == leftBefore || mid == rightBefore || !std::isfinite(left) || !std::isfinite(right);
 }
 
 } // namespace opm::splines

@@ -29,10 +29,10 @@ OPM_API double Polynomial(const double* x, const double* coefs, unsigned int deg
 // Termination, a choice of this library (the classic loop above has no pass limit): the search
 // also returns the midpoint of the current pass when that midpoint equals the end it replaced
 // (the bracket cannot shrink: ends of magnitude 2^22 and more, where adjacent doubles lie 5e-10
-// or more apart), when the midpoint is not finite (a NaN or infinite end, or ends whose sum
-// overflows), or when the target is not finite (after the first pass's value tests, so its
-// midpoint is returned). These tests come after the three classic tests of the pass, so finite,
-// well-posed input gives exactly the classic results and pass counts.
+// or more apart), or when the midpoint is not finite (a NaN or infinite end, or ends whose sum
+// overflows). These tests come after the three classic tests of the pass, so every search that
+// the classic loop ends gives exactly its result and pass count; a non-finite target with finite
+// ends, for one, meets no value test and ends through the width test within 5e-10 of *x2.
 OPM_API double PolynomialBiSectionSolution(const double* y, const double* x1, const double* x2,
                                            const double* coefs, unsigned int degree);
 

@@ -84,8 +84,9 @@ public:
     // sees a spline that is 0 everywhere (see CubicSplineEval).
     // Choice of this library, so that every search ends: the search also stops after a pass
     // whose midpoint equals an end of the bracket (the bracket can no longer shrink: neighbouring
-    // doubles are 1e-10 or more apart from magnitude 2^19 on), or after which lo, hi or target is
-    // not finite. Finite, well-posed inputs are not affected.
+    // doubles are 1e-10 or more apart from magnitude 2^19 on), or after which lo or hi is not
+    // finite; every later pass would have the same midpoint, so no result changes. A non-finite
+    // target does not stop it: every product is then NaN or positive and the bracket closes on hi.
     // Reads x[1..n], y[1..n] and the coefficients [1..n-1]. Reports nothing.
     void CubicSplineSolve(double target, double lo, double hi, long n, const double* x,
                           const double* y, const double* cubicCoef, const double* quadCoef,
@@ -146,8 +147,10 @@ public:
     // when the first midpoint lies beyond that point, a when it lies before it or on it) until
     // the width test ends it.
     // Choice of this library, so that every search ends: the search also stops after a pass
-    // whose midpoint equals an end of the bracket, or after which an end or area / 2 is not
-    // finite. Finite, well-posed inputs are not affected.
+    // whose midpoint equals an end of the bracket, or after which an end is not finite; every
+    // later pass would have the same midpoint, so no result changes. A non-finite area does not
+    // stop it: the band test then fails and the bisection runs to an end of the window (to a when
+    // the area is NaN) until the width test ends it.
     // Reads x[1..n], y[1..n] and the coefficients [1..n-1]. Reports nothing.
     void CubicSplineCentroid(double a, double b, long n, const double* x, const double* y,
                              const double* cubicCoef, const double* quadCoef, const double* linCoef,

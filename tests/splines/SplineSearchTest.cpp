@@ -58,11 +58,10 @@ TEST(SplineSolve, StalledBracketAtLargeAbscissaeTerminates) {
     EXPECT_NEAR(root, 1.0e6 + 2.5, 2.5e-10);
 }
 
-TEST(SplineSolve, NonFiniteLimitsOrTargetTerminate) {
+TEST(SplineSolve, NonFiniteLimitsTerminate) {
     const Spline s = Natural(kNine, {3, 5, 7, 9, 11, 13, 15, 17, 19});
     EXPECT_TRUE(std::isnan(s.Solve(8.0, kNaN, 9.0)));
     EXPECT_TRUE(std::isnan(s.Solve(8.0, 1.0, kNaN)));
-    EXPECT_EQ(s.Solve(kNaN, 1.0, 9.0), 5.0); // one pass, its midpoint
     EXPECT_TRUE(std::isinf(s.Solve(8.0, 1.0, std::numeric_limits<double>::infinity())));
 }
 
@@ -291,6 +290,22 @@ TEST(SplineCentroid, NegativeAreaRunsToAnEndOfTheWindow) {
     const CentroidResult k = Centroid(skew, 1.0, 9.0);
     EXPECT_LT(k.area, 0.0);
     EXPECT_LT(9.0 - k.xCentroid, 1e-10);
+}
+
+// A non-finite target (or area) is no reason to stop early: every comparison then sends the
+// same end to the midpoint until the width test, 37 halvings of [1, 9], ends the search.
+TEST(SplineBisection, NonFiniteTargetRunsUntilTheWidthTest) {
+    const Spline line = Natural(kNine, {3, 5, 7, 9, 11, 13, 15, 17, 19});
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const double target : {kNaN, inf, -inf}) {
+        // The product of the two differences is NaN or +inf, never negative: lo follows mid.
+        EXPECT_EQ(line.Solve(target, 1.0, 9.0), 9.0 - std::ldexp(1.0, -34)) << target;
+    }
+    // A NaN ordinate makes every coefficient and the area NaN; partial - half < 0 is then false
+    // and right follows mid down to a.
+    const CentroidResult r = Centroid(Natural(kNine, {0, 1, 4, 9, kNaN, 8, 3, 1, 0}), 1.0, 9.0);
+    EXPECT_TRUE(std::isnan(r.area));
+    EXPECT_EQ(r.xCentroid, 1.0 + std::ldexp(1.0, -34));
 }
 
 TEST(SplineCentroid, NonFiniteLimitsTerminate) {
