@@ -5,6 +5,7 @@
 // side makes its column-major copy (for Vandermonde: forms the explicit matrix). After the runs a
 // table gives our CPU time over the peer's and whether the speed target is met.
 #include "OstraPureMath/Matrix.h"
+#include "RatioReporter.h"
 #include "support/Lapack.h"
 
 #include <benchmark/benchmark.h>
@@ -12,7 +13,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <random>
 #include <string>
 #include <utility>
@@ -80,99 +80,101 @@ std::vector<double> RightHandSide(long n) {
     return b;
 }
 
-void CompactSvdOurs(benchmark::State& state) {
+// Times `call(a)`, `a` a fresh copy of the input of `kind` in every iteration (the call works
+// in place); the result is kept alive.
+template <class Call> void TimeOursOnFreshCopy(benchmark::State& state, Kind kind, Call call) {
     const long n = long(state.range(0));
-    Square input(n), a(n), v(n);
-    FillInput(input, n, Kind::Random);
-    std::vector<double> w(std::size_t(n) + 1);
+    Square input(n), a(n);
+    FillInput(input, n, kind);
     for (auto _ : state) {
         a.CopyFrom(input);
-        benchmark::DoNotOptimize(kMat.SingularValueDecompNRC(a.get(), n, n, w.data(), v.get()));
+        benchmark::DoNotOptimize(call(a));
         benchmark::ClobberMemory();
     }
 }
 
-void CompactSvdLapack(benchmark::State& state) {
+// Times `call(a)`, `a` the column-major copy of the input of `kind` made in every iteration;
+// `call` returns LAPACK's info.
+template <class Call>
+void TimeLapackOnColumnMajorCopy(benchmark::State& state, Kind kind, Call call) {
     const long n = long(state.range(0));
     Square input(n);
-    FillInput(input, n, Kind::Random);
-    const int ni = int(n);
-    std::vector<double> a(std::size_t(n * n)), s(static_cast<std::size_t>(n)), u(a.size()),
-        vt(a.size());
+    FillInput(input, n, kind);
+    std::vector<double> a(std::size_t(n * n));
+    for (auto _ : state) {
+        input.ToColumnMajor(a);
+        benchmark::DoNotOptimize(call(a));
+        benchmark::ClobberMemory();
+    }
+}
+
+void CompactSvdOurs(benchmark::State& state) {
+    const long n = long(state.range(0));
+    Square v(n);
+    std::vector<double> w(std::size_t(n) + 1);
+    TimeOursOnFreshCopy(state, Kind::Random, [&](const Square& a) {
+        return kMat.SingularValueDecompNRC(a.get(), n, n, w.data(), v.get());
+    });
+}
+
+void CompactSvdLapack(benchmark::State& state) {
+    const int ni = int(state.range(0));
+    std::vector<double> s(static_cast<std::size_t>(ni)), u(std::size_t(ni * ni)), vt(u.size());
     int info = 0, lwork = -1;
-    double query = 0.0;
-    dgesvd_("S", "S", &ni, &ni, a.data(), &ni, s.data(), u.data(), &ni, vt.data(), &ni, &query,
+    double query = 0.0; // the workspace query reads no matrix: u stands in for a
+    dgesvd_("S", "S", &ni, &ni, u.data(), &ni, s.data(), u.data(), &ni, vt.data(), &ni, &query,
             &lwork, &info, 1, 1);
     lwork = int(query);
     std::vector<double> work(static_cast<std::size_t>(lwork));
-    for (auto _ : state) {
-        input.ToColumnMajor(a);
+    TimeLapackOnColumnMajorCopy(state, Kind::Random, [&](std::vector<double>& a) {
         dgesvd_("S", "S", &ni, &ni, a.data(), &ni, s.data(), u.data(), &ni, vt.data(), &ni,
                 work.data(), &lwork, &info, 1, 1);
-        benchmark::DoNotOptimize(info);
-        benchmark::ClobberMemory();
-    }
+        return info;
+    });
 }
 
 void CholeskyInvertOurs(benchmark::State& state) {
     const long n = long(state.range(0));
-    Square input(n), a(n), u(n);
-    FillInput(input, n, Kind::SymmetricPositiveDefinite);
-    for (auto _ : state) {
-        a.CopyFrom(input);
-        benchmark::DoNotOptimize(kMat.CholeskyInvert(a.get(), u.get(), n));
-        benchmark::ClobberMemory();
-    }
+    Square u(n);
+    TimeOursOnFreshCopy(state, Kind::SymmetricPositiveDefinite,
+                        [&](const Square& a) { return kMat.CholeskyInvert(a.get(), u.get(), n); });
 }
 
 void CholeskyInvertLapack(benchmark::State& state) {
-    const long n = long(state.range(0));
-    Square input(n);
-    FillInput(input, n, Kind::SymmetricPositiveDefinite);
-    const int ni = int(n);
-    std::vector<double> a(std::size_t(n * n));
+    const int ni = int(state.range(0));
     int info = 0;
-    for (auto _ : state) {
-        input.ToColumnMajor(a);
-        dpotrf_("U", &ni, a.data(), &ni, &info, 1);
-        dpotri_("U", &ni, a.data(), &ni, &info, 1);
-        benchmark::DoNotOptimize(info);
-        benchmark::ClobberMemory();
-    }
+    TimeLapackOnColumnMajorCopy(state, Kind::SymmetricPositiveDefinite,
+                                [&](std::vector<double>& a) {
+                                    dpotrf_("U", &ni, a.data(), &ni, &info, 1);
+                                    dpotri_("U", &ni, a.data(), &ni, &info, 1);
+                                    return info;
+                                });
 }
 
 void LuSolveOurs(benchmark::State& state) {
     const long n = long(state.range(0));
-    Square input(n), a(n);
-    FillInput(input, n, Kind::DiagonallyDominant);
     const std::vector<double> rhs = RightHandSide(n);
     std::vector<double> b(rhs.size());
-    for (auto _ : state) {
-        a.CopyFrom(input);
+    TimeOursOnFreshCopy(state, Kind::DiagonallyDominant, [&](const Square& a) {
         b = rhs;
         benchmark::DoNotOptimize(kMat.LUDecomposition(a.get(), n, n));
-        benchmark::DoNotOptimize(kMat.LUSolve(a.get(), b.data(), n, n));
-        benchmark::ClobberMemory();
-    }
+        return kMat.LUSolve(a.get(), b.data(), n, n);
+    });
 }
 
 void LuSolveLapack(benchmark::State& state) {
     const long n = long(state.range(0));
-    Square input(n);
-    FillInput(input, n, Kind::DiagonallyDominant);
     const std::vector<double> rhs = RightHandSide(n);
     const int ni = int(n), one = 1;
-    std::vector<double> a(std::size_t(n * n)), b(rhs.size());
+    std::vector<double> b(rhs.size());
     std::vector<int> ipiv(static_cast<std::size_t>(n));
     int info = 0;
-    for (auto _ : state) {
-        input.ToColumnMajor(a);
+    TimeLapackOnColumnMajorCopy(state, Kind::DiagonallyDominant, [&](std::vector<double>& a) {
         b = rhs;
         dgetrf_(&ni, &ni, a.data(), &ni, ipiv.data(), &info);
         dgetrs_("N", &ni, &one, a.data(), &ni, ipiv.data(), b.data() + 1, &ni, &info, 1);
-        benchmark::DoNotOptimize(info);
-        benchmark::ClobberMemory();
-    }
+        return info;
+    });
 }
 
 // Abscissae in [1, 2): distinct, and their powers up to n - 1 stay normal doubles.
@@ -216,83 +218,46 @@ void VandermondeLapack(benchmark::State& state) {
     }
 }
 
-// Keeps the CPU time per iteration of every run, keyed by (operation, side, n).
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0) {
-                continue;
-            }
-            const std::string& name = run.run_name.function_name;
-            const std::size_t slash = name.rfind('/');
-            const double seconds = run.cpu_accumulated_time / double(run.iterations);
-            times_[{name.substr(0, slash), std::stol(run.run_name.args)}][name.substr(slash + 1)] =
-                seconds;
+// The speed targets: Vandermonde must beat the dense solve from n = 16 on; the others must be no
+// slower than LAPACK up to n = 16 and within a factor 2 up to n = 256. `label` is
+// "<operation>/<n>".
+std::string TargetVerdict(const std::string& label, double ratio) {
+    const std::size_t slash = label.rfind('/');
+    const std::string op = label.substr(0, slash);
+    const long n = std::stol(label.substr(slash + 1));
+    double limit = 0.0;
+    if (op == "Vandermonde") {
+        if (n < 16) {
+            return "(none)";
         }
-        ConsoleReporter::ReportRuns(runs);
+        limit = 1.0;
+    } else {
+        limit = n <= 16 ? 1.0 : 2.0;
     }
+    char text[32];
+    std::snprintf(text, sizeof text, "%s (<= %.0f)", ratio <= limit ? "met" : "MISSED", limit);
+    return text;
+}
 
-    void PrintRatioTable() const {
-        std::printf("\n%-16s %5s %12s %12s %8s  %s\n", "operation", "n", "ours [us]", "LAPACK [us]",
-                    "ratio", "target");
-        for (const auto& [key, sides] : times_) {
-            const auto ours = sides.find("ours");
-            const auto peer = sides.find("lapack");
-            if (ours == sides.end() || peer == sides.end()) {
-                continue;
-            }
-            const long n = key.second;
-            const double ratio = ours->second / peer->second;
-            std::printf("%-16s %5ld %12.3f %12.3f %8.3f  %s\n", key.first.c_str(), n,
-                        ours->second * 1e6, peer->second * 1e6, ratio,
-                        TargetVerdict(key.first, n, ratio).c_str());
-        }
-    }
-
-private:
-    // Vandermonde must beat the dense solve from n = 16 on; the others must be no slower than
-    // LAPACK up to n = 16 and within a factor 2 up to n = 256.
-    static std::string TargetVerdict(const std::string& op, long n, double ratio) {
-        double limit = 0.0;
-        if (op == "Vandermonde") {
-            if (n < 16) {
-                return "(none)";
-            }
-            limit = 1.0;
-        } else {
-            limit = n <= 16 ? 1.0 : 2.0;
-        }
-        char text[32];
-        std::snprintf(text, sizeof text, "%s (<= %.0f)", ratio <= limit ? "met" : "MISSED", limit);
-        return text;
-    }
-
-    std::map<std::pair<std::string, long>, std::map<std::string, double>> times_;
-};
-
-void RegisterPair(const char* op, void (*ours)(benchmark::State&),
+// Registers "<op>/ours/<n>" and "<op>/lapack/<n>" for every size, and their row in the table.
+void RegisterPair(RatioTable& table, const char* op, void (*ours)(benchmark::State&),
                   void (*lapack)(benchmark::State&)) {
     for (long n : {4L, 16L, 64L, 256L}) {
         benchmark::RegisterBenchmark((std::string(op) + "/ours").c_str(), ours)->Arg(n);
         benchmark::RegisterBenchmark((std::string(op) + "/lapack").c_str(), lapack)->Arg(n);
     }
+    table.pairs.push_back({op, std::string(op) + "/ours", std::string(op) + "/lapack"});
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    RegisterPair("CompactSvd", CompactSvdOurs, CompactSvdLapack);
-    RegisterPair("CholeskyInvert", CholeskyInvertOurs, CholeskyInvertLapack);
-    RegisterPair("LuSolve", LuSolveOurs, LuSolveLapack);
-    RegisterPair("Vandermonde", VandermondeOurs, VandermondeLapack);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatioTable();
-    benchmark::Shutdown();
-    return 0;
+    RatioTable table("Our CPU time over LAPACK's", "operation/n", "LAPACK",
+                     benchmark::kMicrosecond);
+    table.verdict = TargetVerdict;
+    RegisterPair(table, "CompactSvd", CompactSvdOurs, CompactSvdLapack);
+    RegisterPair(table, "CholeskyInvert", CholeskyInvertOurs, CholeskyInvertLapack);
+    RegisterPair(table, "LuSolve", LuSolveOurs, LuSolveLapack);
+    RegisterPair(table, "Vandermonde", VandermondeOurs, VandermondeLapack);
+    return RunBenchmarksWithRatios(argc, argv, table);
 }

@@ -2,8 +2,9 @@
 // closed-form cubic solver (gsl_poly_solve_cubic) and its companion-matrix QR solver
 // (gsl_poly_complex_solve) on the same coefficients in the same run, when GSL is installed.
 // Each benchmark sweeps one fixed set of polynomials; the time per call is the reported time
-// divided by the set size. After the run a table gives our time per call over the peer's.
+// divided by the set size. After the run a table gives our CPU time per call over the peer's.
 #include "OstraPureMath/Polynomial.h"
+#include "RatioReporter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,10 +13,7 @@
 #include <gsl/gsl_poly.h>
 #endif
 
-#include <cstdio>
-#include <map>
 #include <random>
-#include <string>
 #include <vector>
 
 namespace {
@@ -85,42 +83,41 @@ void Finish(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kSetSize);
 }
 
-void BM_OpmSolveCubic(benchmark::State& state) {
-    auto polynomials = MakePolynomials(Cubics());
-    std::vector<double> roots;
+// Runs `op(p, out)` on every polynomial of the set per iteration; `out` (roots or extrema) is
+// kept alive.
+template <class Operation>
+void SweepOurs(benchmark::State& state, const std::vector<std::vector<double>>& set, Operation op) {
+    auto polynomials = MakePolynomials(set);
+    std::vector<double> out;
     for (auto _ : state) {
         for (Polynomial& p : polynomials) {
-            p.Solve(0.0, roots);
-            benchmark::DoNotOptimize(roots.data());
+            op(p, out);
+            benchmark::DoNotOptimize(out.data());
         }
     }
     Finish(state);
+}
+
+void RootsAtZero(Polynomial& p, std::vector<double>& roots) {
+    p.Solve(0.0, roots);
+}
+
+void ExtremaX(Polynomial& p, std::vector<double>& extrema) {
+    p.GetExtremaX(extrema);
+}
+
+void BM_OpmSolveCubic(benchmark::State& state) {
+    SweepOurs(state, Cubics(), RootsAtZero);
 }
 BENCHMARK(BM_OpmSolveCubic);
 
 void BM_OpmSolveQuartic(benchmark::State& state) {
-    auto polynomials = MakePolynomials(Quartics());
-    std::vector<double> roots;
-    for (auto _ : state) {
-        for (Polynomial& p : polynomials) {
-            p.Solve(0.0, roots);
-            benchmark::DoNotOptimize(roots.data());
-        }
-    }
-    Finish(state);
+    SweepOurs(state, Quartics(), RootsAtZero);
 }
 BENCHMARK(BM_OpmSolveQuartic);
 
 void BM_OpmExtremaQuintic(benchmark::State& state) {
-    auto polynomials = MakePolynomials(Quintics());
-    std::vector<double> extrema;
-    for (auto _ : state) {
-        for (Polynomial& p : polynomials) {
-            p.GetExtremaX(extrema);
-            benchmark::DoNotOptimize(extrema.data());
-        }
-    }
-    Finish(state);
+    SweepOurs(state, Quintics(), ExtremaX);
 }
 BENCHMARK(BM_OpmExtremaQuintic);
 
@@ -185,72 +182,22 @@ BENCHMARK(BM_GslComplexSolveQuinticDerivative);
 
 #endif
 
-// Console output as usual, plus the CPU time of each benchmark kept for the ratio table (CPU
-// time, not wall time, so that other load on a shared machine skews the ratios less). With
-// --benchmark_repetitions the median is used; --benchmark_enable_random_interleaving=true
-// spreads the repetitions of ours and the peer's over the same stretch of time.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            const std::string name = run.run_name.str();
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                medians_[name] = run.GetAdjustedCPUTime();
-            } else if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-                times_[name] = run.GetAdjustedCPUTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    // Our time per call over the peer's, for each pair measured in this run.
-    void PrintRatios() const {
-        const char* pairs[][2] = {
-            {"BM_OpmSolveCubic", "BM_GslSolveCubic"},
-            {"BM_OpmSolveCubic", "BM_GslComplexSolveCubic"},
-            {"BM_OpmSolveQuartic", "BM_GslComplexSolveQuartic"},
-            {"BM_OpmExtremaQuintic", "BM_GslComplexSolveQuinticDerivative"},
-        };
-        std::printf("\n%-22s %-36s %10s %10s %8s\n", "ours", "peer", "ours ns", "peer ns", "ratio");
-        for (const auto& pair : pairs) {
-            const double ours = TimeOf(pair[0]);
-            const double peer = TimeOf(pair[1]);
-            if (ours > 0.0 && peer > 0.0) {
-                std::printf("%-22s %-36s %10.1f %10.1f %8.2f\n", pair[0], pair[1], ours / kSetSize,
-                            peer / kSetSize, ours / peer);
-            }
-        }
-    }
-
-private:
-    // The median over repetitions when there were any, else the one run; 0 when not measured.
-    double TimeOf(const std::string& name) const {
-        for (const auto* map : {&medians_, &times_}) {
-            const auto found = map->find(name);
-            if (found != map->end()) {
-                return found->second;
-            }
-        }
-        return 0.0;
-    }
-
-    std::map<std::string, double> medians_;
-    std::map<std::string, double> times_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
+    RatioTable table("Our CPU time per polynomial over GSL's", "ours / peer", "GSL",
+                     benchmark::kNanosecond);
+    table.callsPerIteration = kSetSize;
+    table.pairs = {
+        {"OpmSolveCubic / GslSolveCubic", "BM_OpmSolveCubic", "BM_GslSolveCubic"},
+        {"OpmSolveCubic / GslComplexSolveCubic", "BM_OpmSolveCubic", "BM_GslComplexSolveCubic"},
+        {"OpmSolveQuartic / GslComplexSolveQuartic", "BM_OpmSolveQuartic",
+         "BM_GslComplexSolveQuartic"},
+        {"OpmExtremaQuintic / GslComplexSolveQuinticDerivative", "BM_OpmExtremaQuintic",
+         "BM_GslComplexSolveQuinticDerivative"},
+    };
 #ifdef OPM_HAVE_GSL
-    gsl_set_error_handler_off();
+    gsl_set_error_handler_off(); // a failing GSL call returns its status instead of aborting
 #endif
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarksWithRatios(argc, argv, table);
 }

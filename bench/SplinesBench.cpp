@@ -1,8 +1,9 @@
 // Cubic splines against GSL's natural cubic spline (gsl_spline, cspline) on the same data in the
 // same run: construction, one full-range integral, one inverse (bisection, about 40
 // evaluations) for several knot counts, and maximum + centroid on a 16-knot peak. The closing
-// table gives our time over GSL's for each pair. Without GSL only our side runs.
+// table gives our CPU time over GSL's for each pair. Without GSL only our side runs.
 #include "OstraPureMath/Splines.h"
+#include "RatioReporter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,9 +13,7 @@
 #endif
 
 #include <cmath>
-#include <cstdio>
-#include <map>
-#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -238,44 +237,16 @@ BENCHMARK(GslInverse)->Apply(KnotCounts);
 BENCHMARK(GslMaxCentroid);
 #endif
 
-// Console output as usual, plus the time per iteration of every run, for the closing table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        }
-    }
-    // "Ours<Piece>/<n>" over "Gsl<Piece>/<n>".
-    void PrintRatios() const {
-        std::printf("\n%-24s %12s %12s %10s\n", "ours / GSL", "ours", "GSL", "ratio");
-        for (const auto& [name, ours] : times_) {
-            if (name.rfind("Ours", 0) != 0) {
-                continue;
-            }
-            const auto peer = times_.find("Gsl" + name.substr(4));
-            if (peer != times_.end()) {
-                std::printf("%-24s %12.1f %12.1f %10.2f\n", name.substr(4).c_str(), ours,
-                            peer->second, ours / peer->second);
-            }
-        }
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
+    RatioTable table("Our CPU time over GSL's", "piece/knots", "GSL", benchmark::kNanosecond);
+    table.pairs = {{"Build", "OursBuild", "GslBuild"},
+                   {"Integral", "OursIntegral", "GslIntegral"},
+                   {"Inverse", "OursInverse", "GslInverse"},
+                   {"MaxCentroid", "OursMaxCentroid", "GslMaxCentroid"}};
 #ifdef OPM_HAVE_GSL
-    gsl_set_error_handler_off();
+    gsl_set_error_handler_off(); // a failing GSL call returns its status instead of aborting
 #endif
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarksWithRatios(argc, argv, table);
 }

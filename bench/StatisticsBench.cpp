@@ -1,10 +1,11 @@
 // Statistics::Medean against std::nth_element on a copy, and LeastSquares::PolynomialCoefs
 // against LAPACK dgelsd called directly on the same design matrix, in one run; a table of our
-// time over the peer's (real time, ns) closes the run.
+// CPU time over the peer's closes the run.
 // It links libOstraPureMath.so like a host program: the module's load-time binding fills the
 // entry slots of libTorvik.so.
 #include "OstraPureMath/LeastSquares.h"
 #include "OstraPureMath/Statistics.h"
+#include "RatioReporter.h"
 #include "support/Lapack.h"
 
 #include <benchmark/benchmark.h>
@@ -12,10 +13,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include <cstdio>
-#include <map>
 #include <random>
-#include <string>
 #include <vector>
 
 namespace {
@@ -135,45 +133,13 @@ BENCHMARK(BM_NthElement)->Apply(MedianSizes);
 BENCHMARK(BM_PolynomialCoefs)->Apply(FitSizes);
 BENCHMARK(BM_Dgelsd)->Apply(FitSizes);
 
-// Console output as usual, plus the times kept for the closing table of ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        // With --benchmark_repetitions the median of the repetitions, reported after them,
-        // replaces the single runs.
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
-                times_[run.run_name.str()] = run.GetAdjustedRealTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatios(const std::string& ours, const std::string& peer) const {
-        for (const auto& [name, time] : times_) {
-            if (name.rfind(ours + "/", 0) != 0) {
-                continue;
-            }
-            const auto other = times_.find(peer + name.substr(ours.size()));
-            if (other != times_.end()) {
-                std::printf("%-34s %12.4g %12.4g %8.2f\n", name.c_str(), time, other->second,
-                            time / other->second);
-            }
-        }
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\n%-34s %12s %12s %8s\n", "ours", "ours", "peer", "ratio");
-    reporter.PrintRatios("BM_Medean", "BM_NthElement");
-    reporter.PrintRatios("BM_PolynomialCoefs", "BM_Dgelsd");
-    benchmark::Shutdown();
-    return 0;
+    RatioTable table("Our CPU time over nth_element's (BM_Medean) and dgelsd's "
+                     "(BM_PolynomialCoefs)",
+                     "benchmark", "peer", benchmark::kNanosecond);
+    table.pairs = {{"BM_Medean", "BM_Medean", "BM_NthElement"},
+                   {"BM_PolynomialCoefs", "BM_PolynomialCoefs", "BM_Dgelsd"}};
+    return RunBenchmarksWithRatios(argc, argv, table);
 }

@@ -1,18 +1,16 @@
 // Least-squares SVD against LAPACK dgelss on the same random full-rank problems (one right-hand
 // side). Both sides start from the caller's row-pointer matrices and pay for the copies the call
 // needs: ours a row-major copy (the call overwrites a and b), LAPACK's the column-major copy.
-// After the runs a table gives our time over dgelss's for every shape.
+// After the runs a table gives our CPU time over dgelss's for every shape.
 #include "OstraPureMath/Matrix.h"
+#include "RatioReporter.h"
 #include "support/Lapack.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <map>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -91,26 +89,6 @@ void Dgelss(benchmark::State& state, long m, long n) {
     }
 }
 
-// Console output as usual, plus the time per iteration of every run, kept by name.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double Time(const std::string& name) const {
-        const auto found = times_.find(name);
-        return found == times_.end() ? 0.0 : found->second;
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
-
 std::string ShapeName(long m, long n) {
     return std::to_string(m) + "x" + std::to_string(n);
 }
@@ -118,33 +96,17 @@ std::string ShapeName(long m, long n) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::pair<long, long>> shapes;
     for (long m : {20L, 200L, 1000L}) {
         for (long n : {3L, 10L, 50L, 100L}) {
             if (n <= m) {
-                shapes.emplace_back(m, n);
+                benchmark::RegisterBenchmark(("Ours/" + ShapeName(m, n)).c_str(), Ours, m, n)
+                    ->Unit(benchmark::kMicrosecond);
+                benchmark::RegisterBenchmark(("Dgelss/" + ShapeName(m, n)).c_str(), Dgelss, m, n)
+                    ->Unit(benchmark::kMicrosecond);
             }
         }
     }
-    for (const auto& [m, n] : shapes) {
-        benchmark::RegisterBenchmark(("Ours/" + ShapeName(m, n)).c_str(), Ours, m, n)
-            ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("Dgelss/" + ShapeName(m, n)).c_str(), Dgelss, m, n)
-            ->Unit(benchmark::kMicrosecond);
-    }
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    std::printf("\n%-10s %14s %14s %10s\n", "m x n", "ours (us)", "dgelss (us)", "ratio");
-    for (const auto& [m, n] : shapes) {
-        const double ours = reporter.Time("Ours/" + ShapeName(m, n));
-        const double peer = reporter.Time("Dgelss/" + ShapeName(m, n));
-        if (ours > 0.0 && peer > 0.0) {
-            std::printf("%-10s %14.2f %14.2f %10.2f\n", ShapeName(m, n).c_str(), ours, peer,
-                        ours / peer);
-        }
-    }
-    return 0;
+    RatioTable table("Our CPU time over dgelss's", "m x n", "dgelss", benchmark::kMicrosecond);
+    table.pairs = {{"", "Ours", "Dgelss"}};
+    return RunBenchmarksWithRatios(argc, argv, table);
 }
