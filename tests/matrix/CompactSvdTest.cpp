@@ -1,15 +1,13 @@
 // Compact SVD, its back-substitution and the safe hypotenuse: worked values, reconstruction,
 // orthogonality, agreement with LAPACK dgesvd, and the zero-singular-value and failure paths.
-#include "SolverTestSupport.h"
-#include "support/Lapack.h"
+#include "MatrixTestSupport.h"
 
 #include <cfloat>
 #include <limits>
 
 namespace {
 
-using solvertest::MakeVector1;
-using solvertest::OwnedMatrix;
+using mtest::OwnedMatrix;
 
 TEST(Pythag, WorkedValuesAndEqualArgumentsNearLargestDouble) {
     const Matrix mat;
@@ -23,87 +21,62 @@ TEST(Pythag, WorkedValuesAndEqualArgumentsNearLargestDouble) {
     EXPECT_NEAR(r / big, std::sqrt(2.0), 4 * DBL_EPSILON);
 }
 
+TEST(CompactSvd, OneByOneGivesTheDocumentedFactors) {
+    const double cases[][4] = {// a11, w, u, v
+                               {3.0, 3.0, -1.0, -1.0},
+                               {0.25, 0.25, -1.0, -1.0},
+                               {-3.0, 3.0, -1.0, 1.0},
+                               {-0.25, 0.25, -1.0, 1.0},
+                               {0.0, 0.0, 1.0, 1.0}};
+    for (const auto& [a11, w1, u1, v1] : cases) {
+        OwnedMatrix a(1, 1, a11), v(1, 1, 99.0);
+        std::vector<double> w(2, 99.0);
+        ASSERT_TRUE(Matrix().SingularValueDecompNRC(a.get(), 1, 1, w.data(), v.get()));
+        EXPECT_EQ((std::vector<double>{w[1], a[1][1], v[1][1]}), (std::vector<double>{w1, u1, v1}))
+            << "a11 = " << a11;
+    }
+}
+
 // |A - U diag(w) V^T|_max <= tol * |A|_max.
 void ExpectReconstructs(const OwnedMatrix& a, const OwnedMatrix& u, const double* w,
                         const OwnedMatrix& v, double tol) {
-    const double scale = solvertest::MaxAbs(a);
     for (long i = 1; i <= a.rows(); ++i) {
         for (long j = 1; j <= a.cols(); ++j) {
             double s = 0.0;
             for (long k = 1; k <= a.cols(); ++k) {
                 s += u[i][k] * w[k] * v[j][k];
             }
-            EXPECT_NEAR(s, a[i][j], tol * scale) << "element " << i << "," << j;
+            EXPECT_NEAR(s, a[i][j], tol * mtest::MaxAbs(a)) << "element " << i << "," << j;
         }
     }
 }
 
-struct OneByOneCase {
-    double a11, w, u, v;
-};
-
-class CompactSvdOneByOne : public testing::TestWithParam<OneByOneCase> {};
-
-TEST_P(CompactSvdOneByOne, GivesTheDocumentedFactors) {
-    const OneByOneCase c = GetParam();
-    OwnedMatrix a(1, 1, c.a11), v(1, 1, 99.0);
-    auto w = MakeVector1(1, 99.0);
-    ASSERT_TRUE(Matrix().SingularValueDecompNRC(a.get(), 1, 1, w.data(), v.get()));
-    EXPECT_EQ(w[1], c.w);
-    EXPECT_EQ(a[1][1], c.u);
-    EXPECT_EQ(v[1][1], c.v);
-}
-
-INSTANTIATE_TEST_SUITE_P(Signs, CompactSvdOneByOne,
-                         testing::Values(OneByOneCase{3.0, 3.0, -1.0, -1.0},
-                                         OneByOneCase{0.25, 0.25, -1.0, -1.0},
-                                         OneByOneCase{-3.0, 3.0, -1.0, 1.0},
-                                         OneByOneCase{-0.25, 0.25, -1.0, 1.0},
-                                         OneByOneCase{0.0, 0.0, 1.0, 1.0}));
-
-struct Shape {
-    long m, n;
-};
-
-class CompactSvdRandom : public testing::TestWithParam<Shape> {};
+class CompactSvdRandom : public testing::TestWithParam<std::pair<long, long>> {};
 
 TEST_P(CompactSvdRandom, FactorsAgainstReconstructionOrthogonalityAndLapack) {
     const auto [m, n] = GetParam();
     std::mt19937_64 rng{static_cast<std::uint64_t>(1000 * m + n)};
-    OwnedMatrix a(m, n), u(m, n), v(n, n);
-    solvertest::FillUniform(a, rng);
-    u.CopyFrom(a);
-    auto w = MakeVector1(n);
+    const OwnedMatrix a = mtest::RandomMatrix(m, n, rng);
+    OwnedMatrix u(a), v(n, n);
+    std::vector<double> w(n + 1);
     ASSERT_TRUE(Matrix().SingularValueDecompNRC(u.get(), m, n, w.data(), v.get()));
-
     ExpectReconstructs(a, u, w.data(), v, 1e-12);
-    solvertest::ExpectOrthonormalColumns(v.get(), n, n, 1e-12);
+    mtest::ExpectOrthonormalColumns(v.get(), n, n, 1e-12);
     if (m >= n) {
-        solvertest::ExpectOrthonormalColumns(u.get(), m, n, 1e-12);
+        mtest::ExpectOrthonormalColumns(u.get(), m, n, 1e-12);
     }
 
-    // LAPACK returns min(m, n) values; for m < n the remaining n - m of ours are zero.
-    std::vector<double> col = solvertest::ColumnMajor(a);
-    const int mi = int(m), ni = int(n), one = 1, lwork = 10 * int(m + n);
-    std::vector<double> s(std::size_t(std::min(m, n)));
-    std::vector<double> work(static_cast<std::size_t>(lwork));
-    int info = 0;
-    dgesvd_("N", "N", &mi, &ni, col.data(), &mi, s.data(), nullptr, &one, nullptr, &one,
-            work.data(), &lwork, &info, 1, 1);
-    ASSERT_EQ(info, 0);
-    s.resize(std::size_t(n), 0.0);
-    std::vector<double> ours(w.begin() + 1, w.end());
-    for (double x : ours) {
-        EXPECT_GE(x, 0.0);
-    }
-    std::sort(ours.begin(), ours.end());
-    std::sort(s.begin(), s.end());
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        EXPECT_NEAR(ours[i], s[i], 1e-12 * s.back()) << "singular value " << i;
+    // LAPACK gives min(m, n) values; for m < n the remaining n - m of ours are zero.
+    std::vector<double> s = mtest::DgesvdValues(a), ours(w.begin() + 1, w.end());
+    s.resize(n, 0.0);
+    EXPECT_GE(*std::min_element(ours.begin(), ours.end()), 0.0);
+    std::sort(ours.rbegin(), ours.rend());
+    for (long i = 0; i < n; ++i) {
+        EXPECT_NEAR(ours[i], s[i], 1e-12 * s[0]) << "singular value " << i;
     }
 
     if (m == n) { // full rank: the back-substitution reproduces the solution of a x = b
-        auto xTrue = MakeVector1(n), b = MakeVector1(n), x = MakeVector1(n);
+        std::vector<double> xTrue(n + 1), b(n + 1), x(n + 1);
         for (long i = 1; i <= n; ++i) {
             xTrue[i] = double(i) - 2.5;
             for (long j = 1; j <= n; ++j) {
@@ -112,36 +85,29 @@ TEST_P(CompactSvdRandom, FactorsAgainstReconstructionOrthogonalityAndLapack) {
         }
         ASSERT_TRUE(
             Matrix().SingularValueBackSubNRC(u.get(), w.data(), v.get(), m, n, b.data(), x.data()));
-        solvertest::ExpectVectorsNear(x.data(), xTrue.data(), n, 1e-12);
+        mtest::ExpectVectorsNear(x.data(), xTrue.data(), n, 1e-12);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Shapes, CompactSvdRandom,
-                         testing::Values(Shape{2, 2}, Shape{5, 3}, Shape{12, 12}, Shape{40, 25},
-                                         Shape{3, 5}, Shape{1, 4}, Shape{6, 1}, Shape{17, 30}));
+                         testing::Values(std::pair(2L, 2L), std::pair(5L, 3L), std::pair(12L, 12L),
+                                         std::pair(40L, 25L), std::pair(3L, 5L), std::pair(1L, 4L),
+                                         std::pair(6L, 1L), std::pair(17L, 30L)));
 
 TEST(CompactSvd, ZeroColumnGivesZeroSingularValueLeftOutByBackSubstitution) {
     std::mt19937_64 rng(7);
-    OwnedMatrix a(5, 3), u(5, 3), v(3, 3);
-    solvertest::FillUniform(a, rng);
-    for (long i = 1; i <= 5; ++i) {
-        a[i][1] = 0.0;
-    }
-    u.CopyFrom(a);
-    auto w = MakeVector1(3);
-    const Matrix mat;
-    ASSERT_TRUE(mat.SingularValueDecompNRC(u.get(), 5, 3, w.data(), v.get()));
-    EXPECT_EQ(std::count(w.begin() + 1, w.end(), 0.0), 1);
-
-    // b lies in the range of a; the minimum-norm solution has no component along e1.
+    OwnedMatrix a = mtest::RandomMatrix(5, 3, rng), v(3, 3);
+    std::vector<double> w(4), b(6), x(4, 99.0);
     const double xTrue[] = {0.0, 0.0, 1.5, -2.0};
-    auto b = MakeVector1(5);
-    for (long i = 1; i <= 5; ++i) {
+    for (long i = 1; i <= 5; ++i) { // b in the range of a: no minimum-norm component along e1
+        a[i][1] = 0.0;
         b[i] = a[i][2] * xTrue[2] + a[i][3] * xTrue[3];
     }
-    auto x = MakeVector1(3, 99.0);
-    ASSERT_TRUE(mat.SingularValueBackSubNRC(u.get(), w.data(), v.get(), 5, 3, b.data(), x.data()));
-    solvertest::ExpectVectorsNear(x.data(), xTrue, 3, 1e-12);
+    const Matrix mat;
+    ASSERT_TRUE(mat.SingularValueDecompNRC(a.get(), 5, 3, w.data(), v.get()));
+    EXPECT_EQ(std::count(w.begin() + 1, w.end(), 0.0), 1);
+    ASSERT_TRUE(mat.SingularValueBackSubNRC(a.get(), w.data(), v.get(), 5, 3, b.data(), x.data()));
+    mtest::ExpectVectorsNear(x.data(), xTrue, 3, 1e-12);
 }
 
 // A NaN never splits off, so the 30th pass ends the call; the leak checker of the sanitised
@@ -149,7 +115,7 @@ TEST(CompactSvd, ZeroColumnGivesZeroSingularValueLeftOutByBackSubstitution) {
 TEST(CompactSvd, NaNInputReturnsFalseAfterThePassLimit) {
     OwnedMatrix a(3, 3, 1.0), v(3, 3);
     a[2][2] = std::numeric_limits<double>::quiet_NaN();
-    auto w = MakeVector1(3);
+    std::vector<double> w(4);
     EXPECT_FALSE(Matrix().SingularValueDecompNRC(a.get(), 3, 3, w.data(), v.get()));
 }
 
