@@ -1,9 +1,8 @@
 // Construction (end conditions, polynomial reproduction, untouched elements, allocation failure,
-// agreement with the textbook natural spline solved by LAPACK dgesv), evaluation interval rules
-// and the definite integral with its clipping rules.
+// agreement with the textbook natural spline solved by LAPACK), evaluation interval rules and
+// the definite integral with its clipping rules.
 #include "OstraPureMath/Framework.h"
 #include "SplineFixture.h"
-#include "support/Lapack.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +11,6 @@
 #include <random>
 
 namespace {
-
-using namespace splines_test;
 
 // Interval coefficients are the Taylor coefficients of the sampled polynomial at x[i]: a line
 // under codes 1 to 3 (second derivatives 0), the cubic under code 3 (n >= 4) and code 4.
@@ -90,27 +87,25 @@ TEST(SplineBuild, UnknownCodesKeepCallerEndValuesAndTheNaturalInterior) {
     }
 }
 
+extern "C" void dgtsv_(const int* n, const int* nrhs, double* dl, double* d, double* du, double* b,
+                       const int* ldb, int* info);
+
 // Textbook natural spline: M_1 = M_n = 0 and, for k = 2..n-1,
-// h_{k-1} M_{k-1} + 2 (h_{k-1} + h_k) M_k + h_k M_{k+1} = 6 (s_k - s_{k-1}), s_k chord slopes.
+// h_{k-1} M_{k-1} + 2 (h_{k-1} + h_k) M_k + h_k M_{k+1} = 6 (s_k - s_{k-1}), s_k chord slopes,
+// solved by LAPACK dgtsv (Gaussian elimination with partial pivoting).
 std::vector<double> TextbookMoments(const std::vector<double>& x, const std::vector<double>& y) {
-    const int n = int(x.size()), m = n - 2, one = 1;
-    std::vector<double> a(std::size_t(m) * m, 0.0), rhs(m);
-    for (int r = 0; r < m; ++r) { // equation of knot r + 1 (0-based), column-major
-        const double hl = x[r + 1] - x[r], hr = x[r + 2] - x[r + 1];
-        a[r + r * m] = 2.0 * (hl + hr);
-        if (r > 0) {
-            a[r + (r - 1) * m] = hl;
-        }
-        if (r + 1 < m) {
-            a[r + (r + 1) * m] = hr;
-        }
-        rhs[r] = 6.0 * ((y[r + 2] - y[r + 1]) / hr - (y[r + 1] - y[r]) / hl);
+    const int m = int(x.size()) - 2, one = 1;
+    std::vector<double> sub, diag, super, rhs = {0.0};
+    for (int k = 1; k <= m; ++k) { // 0-based inner knot
+        const double hl = x[k] - x[k - 1], hr = x[k + 1] - x[k];
+        sub.push_back(hl);
+        diag.push_back(2.0 * (hl + hr));
+        super.push_back(hr);
+        rhs.push_back(6.0 * ((y[k + 1] - y[k]) / hr - (y[k] - y[k - 1]) / hl));
     }
-    std::vector<int> pivots(m);
     int info = 0;
-    dgesv_(&m, &one, a.data(), &m, pivots.data(), rhs.data(), &m, &info);
+    dgtsv_(&m, &one, sub.data() + 1, diag.data(), super.data(), rhs.data() + 1, &m, &info);
     EXPECT_EQ(info, 0);
-    rhs.insert(rhs.begin(), 0.0);
     rhs.push_back(0.0);
     return rhs;
 }

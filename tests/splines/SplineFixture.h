@@ -9,21 +9,6 @@
 
 #include <vector>
 
-// Reaches the private evaluation members.
-class SplinesTestAccess {
-public:
-    static double Eval(double X, long n, const double* x, const double* y, const double* c3,
-                       const double* c2, const double* c1) {
-        return Splines().CubicSplineEval(X, n, x, y, c3, c2, c1);
-    }
-    static double Der(double X, long n, const double* x, const double* c3, const double* c2,
-                      const double* c1) {
-        return Splines().CubicSplineDer(X, n, x, c3, c2, c1);
-    }
-};
-
-namespace splines_test {
-
 // Placed in every output before a call, to show which ones were written.
 constexpr double kSentinel = -7.25e33;
 
@@ -35,8 +20,10 @@ struct CentroidResult {
     double area = kSentinel, xCentroid = kSentinel, yCentroid = kSentinel;
 };
 
-struct Spline {
-    Spline(std::vector<double> xs, std::vector<double> ys)
+// The test-side spline; as the friend of Splines it reaches the private evaluation members.
+class SplinesTestAccess {
+public:
+    SplinesTestAccess(std::vector<double> xs, std::vector<double> ys)
         : n(long(xs.size())), x(std::move(xs)), y(std::move(ys)), c3(n, kSentinel),
           c2(n, kSentinel), c1(n, kSentinel), m(n, kSentinel) {}
 
@@ -44,16 +31,16 @@ struct Spline {
     static double* One(std::vector<double>& v) { return v.data() - 1; }
     static const double* One(const std::vector<double>& v) { return v.data() - 1; }
 
-    Spline& Build(long code) {
+    SplinesTestAccess& Build(long code) {
         EXPECT_TRUE(
             Splines().CubicSplines(One(x), One(y), code, n, One(c3), One(c2), One(c1), One(m)));
         return *this;
     }
     double Eval(double X) const {
-        return SplinesTestAccess::Eval(X, n, One(x), One(y), One(c3), One(c2), One(c1));
+        return Splines().CubicSplineEval(X, n, One(x), One(y), One(c3), One(c2), One(c1));
     }
     double Der(double X) const {
-        return SplinesTestAccess::Der(X, n, One(x), One(c3), One(c2), One(c1));
+        return Splines().CubicSplineDer(X, n, One(x), One(c3), One(c2), One(c1));
     }
     double Integral(double from, double to) const {
         double area = kSentinel;
@@ -94,6 +81,7 @@ struct Spline {
     long n;
     std::vector<double> x, y, c3, c2, c1, m;
 };
+using Spline = SplinesTestAccess;
 
 // The cubic p = 0.5 t^3 - 1.25 t^2 + 0.75 t + 2 that several tests sample.
 struct P {
@@ -116,5 +104,3 @@ inline Spline CubicSamples(long n) {
     s.m.back() = P::Slope(s.x.back());
     return s;
 }
-
-} // namespace splines_test

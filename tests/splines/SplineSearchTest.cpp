@@ -10,8 +10,6 @@
 
 namespace {
 
-using namespace splines_test;
-
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const std::vector<double> kSkewed = {0, 1, 4, 9, 10, 8, 3, 1, 0};
 const std::vector<double> kSymmetric = {0, 1, 4, 9, 10, 9, 4, 1, 0};
