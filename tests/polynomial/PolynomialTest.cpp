@@ -96,11 +96,13 @@ const RootsCase kSolveCases[] = {
     {"Trigonometric", {-0.7, -1.3, 2.9, 1.1}, 0,
      {-0x1.7b3baf814c70ap+1, -0x1.50043539d025ap-2, 0x1.4f2001eae9387p-1}, 0},
     {"CardanoNegatesForZeroR", {0, 1, 0, 1}, 0, {-0x1p-52}, 0}, // x^3 + x, R = 0
-    {"FerrariBits", {-2.3, 0.7, -3.1, 0.9, 1.3}, 0, {-0x1.0f893013943c8p+1, 0x1.64e4451ce9eaap+0}, 0},
+    {"FerrariBits", {-2.3, 0.7, -3.1, 0.9, 1.3}, 0,
+     {-0x1.0f893013943c8p+1, 0x1.64e4451ce9eaap+0}, 0},
     {"FerrariFourRoots1", {-1.3, 2.3, 1.9, -3.7, 0.7}, 0,
      {-0x1.8acc0842c937p-1, 0x1.1db105d730eep-1, 0x1.e5aeb0c237f22p-1, 0x1.2336aec7752f8p+2}, 0},
     {"FerrariFourRoots2", {-1.3, -3.7, 0.83, 3.1, 0.7}, 0,
-     {-0x1.e3ba5db52baabp+1, -0x1.53975d854f601p+0, -0x1.6e843f963c8a4p-2, 0x1.08f64d677efcap+0}, 0},
+     {-0x1.e3ba5db52baabp+1, -0x1.53975d854f601p+0, -0x1.6e843f963c8a4p-2,
+      0x1.08f64d677efcap+0}, 0},
     {"QuarticZeroConstantBits", {0, 0, -1, 0, 1}, 0,
      {-1, 0, 0x1.122bd195d6ec2p-18, 0x1.ffffddba825c7p-1}, 0},
     // Resolvent roots 2.2e-15, 9, 1 in that order: Ferrari takes 9, the first above 1e-14.
