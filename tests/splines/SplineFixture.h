@@ -1,6 +1,6 @@
-// Spline arrays for the tests, sized exactly as the contract needs (x, y, secondDer: n elements;
-// coefficients: n elements, of which index n must stay untouched) and handed to the library as
-// 1-based pointers, so that AddressSanitizer reports any access to index 0 or beyond index n.
+// Spline arrays sized exactly as the contract needs (n elements each; index n of the coefficient
+// arrays must stay untouched), handed over as 1-based pointers so that AddressSanitizer reports
+// any access to index 0 or beyond index n.
 #pragma once
 
 #include "OstraPureMath/Splines.h"
@@ -9,26 +9,21 @@
 
 #include <vector>
 
-// Reaches the private evaluation members.
-class SplinesTestAccess {
-public:
-    static double Eval(const Splines& s, double X, long n, const double* x, const double* y,
-                       const double* c3, const double* c2, const double* c1) {
-        return s.CubicSplineEval(X, n, x, y, c3, c2, c1);
-    }
-    static double Der(const Splines& s, double X, long n, const double* x, const double* c3,
-                      const double* c2, const double* c1) {
-        return s.CubicSplineDer(X, n, x, c3, c2, c1);
-    }
-};
-
-namespace splines_test {
-
-// Value placed in every output element before a call, to show which ones were written.
+// Placed in every output before a call, to show which ones were written.
 constexpr double kSentinel = -7.25e33;
 
-struct Spline {
-    Spline(std::vector<double> xs, std::vector<double> ys)
+struct MaxResult {
+    bool found;
+    double slope = kSentinel, xMax = kSentinel, yMax = kSentinel;
+};
+struct CentroidResult {
+    double area = kSentinel, xCentroid = kSentinel, yCentroid = kSentinel;
+};
+
+// The test-side spline; as the friend of Splines it reaches the private evaluation members.
+class SplinesTestAccess {
+public:
+    SplinesTestAccess(std::vector<double> xs, std::vector<double> ys)
         : n(long(xs.size())), x(std::move(xs)), y(std::move(ys)), c3(n, kSentinel),
           c2(n, kSentinel), c1(n, kSentinel), m(n, kSentinel) {}
 
@@ -36,16 +31,16 @@ struct Spline {
     static double* One(std::vector<double>& v) { return v.data() - 1; }
     static const double* One(const std::vector<double>& v) { return v.data() - 1; }
 
-    Spline& Build(long code) {
+    SplinesTestAccess& Build(long code) {
         EXPECT_TRUE(
             Splines().CubicSplines(One(x), One(y), code, n, One(c3), One(c2), One(c1), One(m)));
         return *this;
     }
     double Eval(double X) const {
-        return SplinesTestAccess::Eval(Splines(), X, n, One(x), One(y), One(c3), One(c2), One(c1));
+        return Splines().CubicSplineEval(X, n, One(x), One(y), One(c3), One(c2), One(c1));
     }
     double Der(double X) const {
-        return SplinesTestAccess::Der(Splines(), X, n, One(x), One(c3), One(c2), One(c1));
+        return Splines().CubicSplineDer(X, n, One(x), One(c3), One(c2), One(c1));
     }
     double Integral(double from, double to) const {
         double area = kSentinel;
@@ -59,15 +54,53 @@ struct Spline {
                                    root);
         return root;
     }
-    // 1-based element access for expectations.
+    MaxResult Max(double a, double b, long knots = 0) const {
+        MaxResult r;
+        r.found = Splines().CubicSplineMax(a, b, knots ? knots : n, One(x), One(y), One(c3),
+                                           One(c2), One(c1), r.slope, r.xMax, r.yMax);
+        return r;
+    }
+    CentroidResult Centroid(double a, double b) const {
+        CentroidResult r;
+        Splines().CubicSplineCentroid(a, b, n, One(x), One(y), One(c3), One(c2), One(c1), r.area,
+                                      r.xCentroid, r.yCentroid);
+        return r;
+    }
+    // 1-based element access.
     double M(long k) const { return m[k - 1]; }
     double Cubic(long i) const { return c3[i - 1]; }
     double Quad(long i) const { return c2[i - 1]; }
     double Lin(long i) const { return c1[i - 1]; }
     double X(long k) const { return x[k - 1]; }
+    void ExpectIndexNUntouched() const {
+        EXPECT_EQ(Cubic(n), kSentinel);
+        EXPECT_EQ(Quad(n), kSentinel);
+        EXPECT_EQ(Lin(n), kSentinel);
+    }
 
     long n;
     std::vector<double> x, y, c3, c2, c1, m;
 };
+using Spline = SplinesTestAccess;
 
-} // namespace splines_test
+// The cubic p = 0.5 t^3 - 1.25 t^2 + 0.75 t + 2 that several tests sample.
+struct P {
+    static double Value(double t) { return ((0.5 * t - 1.25) * t + 0.75) * t + 2.0; }
+    static double Slope(double t) { return (1.5 * t - 2.5) * t + 0.75; }
+    static double Antiderivative(double t) {
+        return (((0.125 * t - 1.25 / 3.0) * t + 0.375) * t + 2.0) * t;
+    }
+};
+
+// Samples of p at the first n of seven uneven knots, with its exact end slopes in m[1] and m[n]
+// (read by the clamped code 4 only); not yet built.
+inline Spline CubicSamples(long n) {
+    const std::vector<double> all = {-1.0, -0.4, 0.3, 0.5, 1.7, 2.0, 3.1};
+    Spline s(std::vector<double>(all.begin(), all.begin() + n), std::vector<double>(n));
+    for (long k = 0; k < n; ++k) {
+        s.y[k] = P::Value(s.x[k]);
+    }
+    s.m.front() = P::Slope(s.x.front());
+    s.m.back() = P::Slope(s.x.back());
+    return s;
+}

@@ -12,40 +12,35 @@
 
 namespace {
 
-// A DoubleArray holding values (the framework's arrays are not copyable).
-struct Samples {
-    explicit Samples(const std::vector<double>& values) {
-        for (double v : values) {
-            array.Add(v);
-        }
-    }
+// Medean and KthSmallest on a DoubleArray holding values; the array must keep its order.
+void ExpectMedianAndSelection(const std::vector<double>& values, double median,
+                              const std::vector<double>& sorted = {}) {
     DoubleArray array;
-};
-
-std::vector<double> Elements(const DoubleArray& array) {
-    return std::vector<double>(array.GetData(), array.GetData() + array.GetSize());
+    for (const double v : values) {
+        array.Add(v);
+    }
+    EXPECT_EQ(Statistics::Medean(array), median) << "n = " << values.size();
+    for (std::size_t k = 0; k < sorted.size(); k += 1 + sorted.size() / 7) {
+        EXPECT_EQ(Statistics::KthSmallest(array, INT_PTR(k)), sorted[k]);
+    }
+    EXPECT_EQ(std::vector<double>(array.GetData(), array.GetData() + array.GetSize()), values);
 }
 
-TEST(Medean, DocumentedCasesAndTiesLeaveTheInputInItsOrder) {
-    struct Case {
+TEST(Medean, DocumentedCasesAndTies) {
+    const struct {
         std::vector<double> values;
         double median;
-    };
-    const Case cases[] = {
-        {{}, 0.0},
-        {{7}, 7.0},
-        {{1, 3}, 2.0},
-        {{3, 1, 2}, 2.0},
-        {{4, 1, 3, 2}, 2.5},
-        {{5, 5, 5, 1, 9}, 5.0},
-        {{2, 2, 1, 1}, 1.5},
-        {{9, 8, 7, 6, 5, 4, 3}, 6.0},
-        {{-1, 4, 4, 4, -1, 0}, 2.0},
-    };
-    for (const Case& c : cases) {
-        const Samples samples(c.values);
-        EXPECT_EQ(Statistics::Medean(samples.array), c.median);
-        EXPECT_EQ(Elements(samples.array), c.values);
+    } cases[] = {{{}, 0.0},
+                 {{7}, 7.0},
+                 {{1, 3}, 2.0},
+                 {{3, 1, 2}, 2.0},
+                 {{4, 1, 3, 2}, 2.5},
+                 {{5, 5, 5, 1, 9}, 5.0},
+                 {{2, 2, 1, 1}, 1.5},
+                 {{9, 8, 7, 6, 5, 4, 3}, 6.0},
+                 {{-1, 4, 4, 4, -1, 0}, 2.0}};
+    for (const auto& c : cases) {
+        ExpectMedianAndSelection(c.values, c.median);
     }
 }
 
@@ -54,7 +49,7 @@ TEST(Medean, AgreesWithASortedCopyOnRandomArraysOfManySizes) {
     std::uniform_real_distribution<double> uniform(-100.0, 100.0);
     std::uniform_int_distribution<int> fewValues(0, 4);
     for (int n = 1; n <= 300; n += (n < 40 ? 1 : 37)) {
-        for (bool ties : {false, true}) {
+        for (const bool ties : {false, true}) {
             std::vector<double> values(static_cast<std::size_t>(n));
             for (double& v : values) {
                 v = ties ? double(fewValues(engine)) : uniform(engine);
@@ -62,27 +57,19 @@ TEST(Medean, AgreesWithASortedCopyOnRandomArraysOfManySizes) {
             std::vector<double> sorted = values;
             std::sort(sorted.begin(), sorted.end());
             const std::size_t h = std::size_t(n / 2);
-            const double expected = n % 2 ? sorted[h] : (sorted[h - 1] + sorted[h]) * 0.5;
-            const Samples samples(values);
-            EXPECT_EQ(Statistics::Medean(samples.array), expected) << "n = " << n;
-            for (int k = 0; k < n; k += 1 + n / 7) {
-                EXPECT_EQ(Statistics::KthSmallest(samples.array, k), sorted[std::size_t(k)]);
-            }
-            EXPECT_EQ(Elements(samples.array), values);
+            ExpectMedianAndSelection(values, n % 2 ? sorted[h] : (sorted[h - 1] + sorted[h]) * 0.5,
+                                     sorted);
         }
     }
 }
 
 TEST(SlicesStatistics, DocumentedStandardDeviationAndRmsCases) {
-    const double sample[] = {2, 4, 4, 4, 5, 5, 7, 9};
-    const double shifted[] = {100, 1, 2, 3};
-    const double pair[] = {3, 4};
-    struct Case {
+    const double sample[] = {2, 4, 4, 4, 5, 5, 7, 9}, shifted[] = {100, 1, 2, 3}, pair[] = {3, 4};
+    const struct {
         const double* data;
         unsigned long first, last;
         double sd, rms;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {sample, 0, 8, std::sqrt(32.0 / 7.0), std::sqrt(232.0 / 8.0)},
         {sample, 3, 4, 0.0, 4.0}, // one element
         {sample, 5, 5, 0.0, 0.0}, // empty
@@ -91,21 +78,16 @@ TEST(SlicesStatistics, DocumentedStandardDeviationAndRmsCases) {
         {shifted, 3, 1, 0.0, 0.0}, // last < first: the count wraps, nothing is read
         {shifted, 4, 0, 0.0, 0.0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_DOUBLE_EQ(Statistics::StandardDeviation(c.data, c.first, c.last), c.sd);
         EXPECT_DOUBLE_EQ(Statistics::RMS(c.data, c.first, c.last), c.rms);
     }
     EXPECT_EQ(Statistics::SumOfSquares(shifted, 1, 4), 14.0);
     EXPECT_EQ(Statistics::SumOfSquares(shifted, 2, 2), 0.0);
-}
-
-TEST(SlicesStatistics, OnePassFormulaGivesNaNForNearlyEqualSamples) {
-    // Rounding makes sumSq * n - sum^2 slightly negative here, and it is not clamped.
-    const std::vector<double> fives(5, 0.7), sevens(7, 0.3);
-    const std::vector<double> large = {100000000.1, 100000000.1, 100000000.1, 100000000.1,
-                                       100000000.1};
-    for (const std::vector<double>* data : {&fives, &sevens, &large}) {
-        EXPECT_TRUE(std::isnan(Statistics::StandardDeviation(data->data(), 0, data->size())));
+    // One-pass formula, not clamped: rounding makes sumSq * n - sum^2 slightly negative here.
+    for (const auto& [value, n] : {std::pair{0.7, 5}, {0.3, 7}, {100000000.1, 5}}) {
+        const std::vector<double> equal(n, value);
+        EXPECT_TRUE(std::isnan(Statistics::StandardDeviation(equal.data(), 0, equal.size())));
     }
 }
 

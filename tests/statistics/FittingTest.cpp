@@ -1,5 +1,5 @@
-// Line, GaussSmooth and PolynomialCoefs: what they validate, pass and read back (with fake
-// external routines in the entry slots), their exit paths, and real fits through libTorvik.so
+// Line, GaussSmooth and PolynomialCoefs: what they validate, pass and read back (fake external
+// routines in the entry slots), their exit paths, and real fits through libTorvik.so
 // (calibration-like data and the NIST StRD sets Norris and Pontius).
 #include "OstraPureMath/LeastSquares.h"
 #include "OstraPureMath/Statistics.h"
@@ -17,19 +17,16 @@
 
 namespace {
 
-// What the fakes saw.
+// What the fakes saw (every fake records its integer arguments).
 struct Calls {
-    int count = 0;
     std::vector<long long> args;
     std::vector<const void*> pointers;
     std::vector<std::vector<double>> designRows;
     std::vector<double> rhs;
-};
-Calls g_calls;
+} g_calls;
 int g_fakeErrorCode = 0;
 
 int FakeStline(double* x, double* y, int n, double* r1, double* r2, double* r3) {
-    ++g_calls.count;
     g_calls.pointers = {x, y, r1, r2, r3};
     g_calls.args = {n};
     *r1 = 1.5, *r2 = 2.5, *r3 = 3.5;
@@ -37,14 +34,7 @@ int FakeStline(double* x, double* y, int n, double* r1, double* r2, double* r3) 
     return 99; // not what Line returns
 }
 
-// Leaves a trace on standard error, which a death test can match.
-int TracingStline(double*, double*, int, double*, double*, double*) {
-    std::fputs("stline called\n", stderr);
-    return 0;
-}
-
 int FakeStgssm(double* data, int n, int first, int last, int halfWidth, int passes) {
-    ++g_calls.count;
     g_calls.pointers = {data};
     g_calls.args = {n, first, last, halfWidth, passes};
     return -5;
@@ -52,7 +42,6 @@ int FakeStgssm(double* data, int n, int first, int last, int halfWidth, int pass
 
 // Records the call and writes 10 (j + 1) into solution row j, so that the reversal shows.
 int FakeLesqso(int m, int n, int mda, int nda, double** a, double** b, int nb, double** x) {
-    ++g_calls.count;
     g_calls.args = {m, n, mda, nda, nb};
     for (int i = 0; i < m; ++i) {
         g_calls.designRows.emplace_back(a[i], a[i] + n);
@@ -65,17 +54,19 @@ int FakeLesqso(int m, int n, int mda, int nda, double** a, double** b, int nb, d
     return 0;
 }
 
-template <class Array> void Fill(Array& array, const std::vector<double>& values) {
-    for (double v : values) {
-        array.Add(v);
-    }
+std::vector<double> Elements(const DoubleArray& array) {
+    return std::vector<double>(array.GetData(), array.GetData() + array.GetSize());
 }
 
 // Abscissae and ordinates as the host arrays (the framework's arrays are not copyable).
 struct Samples {
     Samples(const std::vector<double>& b, const std::vector<double>& m) {
-        Fill(bins, b);
-        Fill(mz, m);
+        for (const double v : b) {
+            bins.Add(v);
+        }
+        for (const double v : m) {
+            mz.Add(v);
+        }
     }
     MZBinArray bins;
     MZArray mz;
@@ -84,7 +75,6 @@ struct Samples {
 class Fitting : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved_ = opm::g_externalRoutines;
         opm::g_externalRoutines = {FakeLesqso, FakeStline, &g_fakeErrorCode, FakeStgssm};
         g_calls = Calls{};
     }
@@ -94,46 +84,40 @@ protected:
     }
 
 private:
-    opm::ExternalRoutineSlots saved_{};
+    opm::ExternalRoutineSlots saved_ = opm::g_externalRoutines;
 };
 
-TEST_F(Fitting, LineRejectsBadArgumentsWithoutCallingTheLibrary) {
-    double x[] = {1, 2}, y[] = {3, 4};
-    struct Case {
-        double* x;
-        double* y;
+TEST_F(Fitting, LineValidatesAndPassesItsArgumentsInOrder) {
+    double x[] = {1, 2, 3}, y[] = {3, 4, 5}, r1 = 8, r2 = 8, r3 = 8;
+    const struct {
+        double *x, *y;
         int n;
-    } cases[] = {{nullptr, y, 2}, {x, nullptr, 2}, {x, y, 0}, {x, y, -3}};
-    for (const Case& c : cases) {
-        double r1 = 8, r2 = 8, r3 = 8;
+    } bad[] = {{nullptr, y, 2}, {x, nullptr, 2}, {x, y, 0}, {x, y, -3}};
+    for (const auto& c : bad) {
         EXPECT_EQ(Statistics::Line(c.x, c.y, c.n, r1, r2, r3), -1);
-        EXPECT_EQ(r1 + r2 + r3, 24.0);
     }
-    EXPECT_EQ(g_calls.count, 0);
-}
+    EXPECT_EQ(r1 + r2 + r3, 24.0);
+    EXPECT_TRUE(g_calls.args.empty()); // the library is not called
 
-TEST_F(Fitting, LinePassesItsArgumentsAndReturnsTheLibrarysErrorCode) {
-    double x[] = {1, 2, 3}, y[] = {3, 4, 5}, r1 = 0, r2 = 0, r3 = 0;
-    EXPECT_EQ(Statistics::Line(x, y, 3, r1, r2, r3), 7);
-    EXPECT_EQ(g_calls.count, 1);
+    EXPECT_EQ(Statistics::Line(x, y, 3, r1, r2, r3), 7); // the library's error code
     EXPECT_EQ(g_calls.pointers, (std::vector<const void*>{x, y, &r1, &r2, &r3}));
     EXPECT_EQ(g_calls.args, (std::vector<long long>{3}));
-    EXPECT_EQ(r1, 1.5);
-    EXPECT_EQ(r2, 2.5);
-    EXPECT_EQ(r3, 3.5);
+    EXPECT_EQ(std::vector<double>({r1, r2, r3}), (std::vector<double>{1.5, 2.5, 3.5}));
+
+    EXPECT_EQ(Statistics::GaussSmooth(x, -4, 11, 22, 33, 44), -5); // negative result unchanged
+    EXPECT_EQ(g_calls.pointers, (std::vector<const void*>{x}));
+    EXPECT_EQ(g_calls.args, (std::vector<long long>{-4, 11, 22, 33, 44}));
 }
 
-TEST_F(Fitting, GaussSmoothForwardsSixArgumentsAndItsResult) {
-    double data[] = {1, 2, 3};
-    EXPECT_EQ(Statistics::GaussSmooth(data, -4, 11, 22, 33, 44), -5);
-    EXPECT_EQ(g_calls.pointers, (std::vector<const void*>{data}));
-    EXPECT_EQ(g_calls.args, (std::vector<long long>{-4, 11, 22, 33, 44}));
+// Leaves a trace on standard error, which a death test can match.
+int TracingStline(double*, double*, int, double*, double*, double*) {
+    std::fputs("stline called\n", stderr);
+    return 0;
 }
 
 TEST_F(Fitting, NullSlotsEndTheProcessWithStatusOne) {
     double x[] = {1, 2}, y[] = {3, 4}, r = 0;
-    const Samples samples({1, 2, 3}, {1, 2, 3});
-    const Samples shortMz({1, 2, 3}, {1, 2});
+    const Samples samples({1, 2, 3}, {1, 2, 3}), shortMz({1, 2, 3}, {1, 2});
     DoubleArray coefs;
     opm::g_externalRoutines.stline = nullptr;
     EXPECT_EXIT(Statistics::Line(x, y, 2, r, r, r), ::testing::ExitedWithCode(1), "");
@@ -150,39 +134,35 @@ TEST_F(Fitting, NullSlotsEndTheProcessWithStatusOne) {
                  CInvalidArgException);
 }
 
-TEST_F(Fitting, PolynomialDesignRowsAndCoefficientReversal) {
+TEST_F(Fitting, PolynomialDesignRowsCoefficientReversalAndRefusals) {
     DoubleArray coefs;
-    const Samples three({2, 3, 5}, {7, 8, 9});
+    const Samples three({2, 3, 5}, {7, 8, 9}), two({2, 3}, {7, 8});
     LeastSquares::PolynomialCoefs(three.bins, three.mz, 2, coefs);
     EXPECT_EQ(g_calls.args, (std::vector<long long>{3, 3, 3, 3, 1}));
     EXPECT_EQ(g_calls.designRows,
               (std::vector<std::vector<double>>{{4, 2, 1}, {9, 3, 1}, {25, 5, 1}}));
     EXPECT_EQ(g_calls.rhs, (std::vector<double>{7, 8, 9}));
-    EXPECT_EQ(std::vector<double>(coefs.GetData(), coefs.GetData() + 3),
-              (std::vector<double>{30, 20, 10})); // coefArray[0] from the last solution row
-
+    EXPECT_EQ(Elements(coefs), (std::vector<double>{30, 20, 10})); // [0] from the last row
     g_calls = Calls{};
-    const Samples two({2, 3}, {7, 8});
     LeastSquares::PolynomialCoefs(two.bins, two.mz, 0, coefs);
     EXPECT_EQ(g_calls.designRows, (std::vector<std::vector<double>>{{1}, {1}}));
-    ASSERT_EQ(coefs.GetSize(), 1);
-    EXPECT_EQ(coefs[0], 10.0);
-}
+    EXPECT_EQ(Elements(coefs), (std::vector<double>{10}));
 
-TEST_F(Fitting, PolynomialRefusesShortOrderedArraysAndTooFewSamples) {
-    DoubleArray coefs;
-    Fill(coefs, {5, 5, 5, 5, 5});
+    g_calls = Calls{};
+    coefs.SetSize(0);
+    for (int i = 0; i < 5; ++i) {
+        coefs.Add(5.0); // stale contents
+    }
     const Samples shortMz({1, 2, 3, 4}, {1, 2, 3}), tooFew({1, 2}, {1, 2});
     EXPECT_THROW(LeastSquares::PolynomialCoefs(shortMz.bins, shortMz.mz, 2, coefs),
                  CInvalidArgException);
     EXPECT_EQ(coefs.GetSize(), 3);
     EXPECT_THROW(LeastSquares::PolynomialCoefs(tooFew.bins, tooFew.mz, 2, coefs),
                  CInvalidArgException);
-    EXPECT_EQ(std::vector<double>(coefs.GetData(), coefs.GetData() + coefs.GetSize()),
-              (std::vector<double>{0, 0, 0}));
+    EXPECT_EQ(Elements(coefs), (std::vector<double>{0, 0, 0}));
     EXPECT_THROW(LeastSquares::PolynomialCoefs(MZBinArray(), MZArray(), 0, coefs),
                  CInvalidArgException);
-    EXPECT_EQ(g_calls.count, 0);
+    EXPECT_TRUE(g_calls.args.empty());
 }
 
 // |actual - expected| <= tolerance |expected| for each coefficient.
@@ -190,23 +170,8 @@ void ExpectCoefficients(const DoubleArray& actual, const std::vector<double>& ex
                         double tolerance) {
     ASSERT_EQ(actual.GetSize(), INT_PTR(expected.size()));
     for (std::size_t k = 0; k < expected.size(); ++k) {
-        EXPECT_NEAR(actual[INT_PTR(k)], expected[k], tolerance * std::fabs(expected[k]))
-            << "coefficient " << k;
+        EXPECT_NEAR(actual[INT_PTR(k)], expected[k], tolerance * std::fabs(expected[k])) << k;
     }
-}
-
-TEST_F(Fitting, CalibrationLikeCubicThroughLibTorvik) {
-    UseLibTorvik();
-    const std::vector<double> c = {100.0, 0.4, 2.5e-5, -1.5625e-9}; // bins 0..4000 -> 100..2000
-    MZBinArray bins;
-    MZArray mz;
-    for (int b = 0; b <= 4000; b += 4) {
-        bins.Add(b);
-        mz.Add(c[0] + b * (c[1] + b * (c[2] + b * c[3])));
-    }
-    DoubleArray coefs;
-    LeastSquares::PolynomialCoefs(bins, mz, 3, coefs);
-    ExpectCoefficients(coefs, c, 1e-9);
 }
 
 // Columns x, y of a NIST StRD data file in tests/data (comment lines start with '#').
@@ -214,18 +179,16 @@ void ReadColumns(const std::string& name, std::vector<double>& x, std::vector<do
     std::ifstream file(std::string(OPM_TEST_DATA_DIR) + "/" + name);
     ASSERT_TRUE(file) << name;
     std::string line;
+    double a = 0, b = 0;
     while (std::getline(file, line)) {
-        std::istringstream fields(line);
-        double a = 0, b = 0;
-        if (line.empty() || line[0] == '#' || !(fields >> a >> b)) {
-            continue;
+        if (!line.empty() && line[0] != '#' && std::istringstream(line) >> a >> b) {
+            x.push_back(a);
+            y.push_back(b);
         }
-        x.push_back(a);
-        y.push_back(b);
     }
 }
 
-TEST_F(Fitting, NistNorrisLineThroughLibTorvik) {
+TEST_F(Fitting, CertifiedAndCalibrationFitsThroughLibTorvik) {
     UseLibTorvik();
     std::vector<double> x, y;
     ReadColumns("norris.txt", x, y);
@@ -235,23 +198,25 @@ TEST_F(Fitting, NistNorrisLineThroughLibTorvik) {
     EXPECT_NEAR(intercept, -0.262323073774029, 1e-9 * 0.262323073774029);
     EXPECT_NEAR(slope, 1.00211681802045, 1e-9 * 1.00211681802045);
     EXPECT_NEAR(r * r, 0.999993745883712, 1e-9);
-}
 
-TEST_F(Fitting, NistPontiusQuadraticThroughLibTorvik) {
-    UseLibTorvik();
-    std::vector<double> x, y;
+    x.clear(), y.clear();
     ReadColumns("pontius.txt", x, y);
     ASSERT_EQ(x.size(), 40u);
-    MZBinArray bins;
-    MZArray mz;
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        bins.Add(x[i]);
-        mz.Add(y[i]);
-    }
     DoubleArray coefs;
-    LeastSquares::PolynomialCoefs(bins, mz, 2, coefs);
+    const Samples pontius(x, y);
+    LeastSquares::PolynomialCoefs(pontius.bins, pontius.mz, 2, coefs);
     ExpectCoefficients(
         coefs, {0.673565789473684e-03, 0.732059160401003e-06, -0.316081871345029e-14}, 1e-9);
+
+    const std::vector<double> c = {100.0, 0.4, 2.5e-5, -1.5625e-9}; // bins 0..4000 -> 100..2000
+    x.clear(), y.clear();
+    for (int b = 0; b <= 4000; b += 4) {
+        x.push_back(b);
+        y.push_back(c[0] + b * (c[1] + b * (c[2] + b * c[3])));
+    }
+    const Samples calibration(x, y);
+    LeastSquares::PolynomialCoefs(calibration.bins, calibration.mz, 3, coefs);
+    ExpectCoefficients(coefs, c, 1e-9);
 }
 
 } // namespace
