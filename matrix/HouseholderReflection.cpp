@@ -37,6 +37,7 @@ bool Matrix::HouseHolderTransform(double* v, double& up, double& b, long m, long
 bool Matrix::HouseHolderTransformVector(double* v, double& up, double& b, double* c, long m, long p,
                                         long l) const {
     double sm = 0.0;
-    opm::ReflectVectors([c](long i, long) -> double& { return c[i]; }, 1, v, up, b, m, p, l, &sm);
+    const auto element = [c](long i, long) -> double& { return c[i]; };
+    opm::ReflectVectors(v, up, b, m, p, l, opm::MakeReflectedVectors(element, 1, &sm));
     return true;
 }

@@ -17,7 +17,7 @@ namespace {
 constexpr double kIdentityReflection = 0.0;
 
 // Rows reflected together by ReflectRows.
-constexpr long kRowGroup = 4;
+constexpr long kRowBlock = 64;
 
 // u[first..last] = column col of a over those rows; a column reflection reads nothing above its
 // pivot, so the rows above are not copied.
@@ -27,37 +27,44 @@ void CopyColumnSegment(double** a, double* u, long col, long first, long last) {
     }
 }
 
-// Reflects columns first..last of the row-major matrix rows in place (elements p and l..m of
-// each). The rows are walked in the outer loop so that the inner loop runs along a row, over
-// contiguous independent columns; sm holds one sum per column, kSvdWorkCapacity at most, so
-// wider ranges (right-hand sides) go in chunks.
-void ReflectColumns(double** rows, long first, long last, const double* v, double up, double f,
-                    long m, long p, long l, double* sm) {
-    for (long chunk = first; chunk <= last; chunk += opm::kSvdWorkCapacity) {
-        const long count = std::min(last - chunk + 1, opm::kSvdWorkCapacity);
-        const auto element = [rows, chunk](long i, long q) -> double& {
-            return rows[i][chunk + q];
-        };
-        opm::ReflectVectors(element, count, v, up, f, m, p, l, sm);
+// Columns first..first + count - 1 of a row-major matrix as vectors to reflect: walked row by
+// row, they lie side by side in memory.
+auto ColumnsOf(double** rows, long first, long count, double* factors) {
+    const auto element = [rows, first](long i, long q) -> double& { return rows[i][first + q]; };
+    return opm::MakeReflectedVectors(element, count, factors);
+}
+
+// Applies left reflection k (pivot k, tail k + 1..m) to columns k..n of a and to every column of
+// b in one pass over the rows, so that the right-hand sides add independent sums to the work of
+// each row. Columns of b beyond the capacity of bFactors (kSvdWorkCapacity) take further passes.
+void ReflectColumns(double** a, double** b, long m, long n, long nb, long k, const double* u,
+                    double up, double f, double* aFactors, double* bFactors) {
+    const long firstCount = std::min(nb, opm::kSvdWorkCapacity);
+    opm::ReflectVectors(u, up, f, m, k, k + 1, ColumnsOf(a, k, n - k + 1, aFactors),
+                        ColumnsOf(b, 1, firstCount, bFactors));
+    for (long first = 1 + firstCount; first <= nb; first += opm::kSvdWorkCapacity) {
+        const long count = std::min(nb - first + 1, opm::kSvdWorkCapacity);
+        opm::ReflectVectors(u, up, f, m, k, k + 1, ColumnsOf(b, first, count, bFactors));
     }
 }
 
-// Reflects rows first..last of the matrix rows in place (elements p and l..m of each). Rows go
-// kRowGroup at a time: each row's sum is a chain of dependent additions, and interleaving
-// independent chains keeps the adder busy.
-void ReflectRows(double** rows, long first, long last, const double* v, double up, double f, long m,
-                 long p, long l) {
-    double sm[kRowGroup];
-    long i = first;
-    for (; i + kRowGroup - 1 <= last; i += kRowGroup) {
-        double* const group[kRowGroup] = {rows[i], rows[i + 1], rows[i + 2], rows[i + 3]};
-        const auto element = [&group](long j, long q) -> double& { return group[q][j]; };
-        opm::ReflectVectors(element, kRowGroup, v, up, f, m, p, l, sm);
-    }
-    for (; i <= last; ++i) {
-        double* const row = rows[i];
-        const auto element = [row](long j, long) -> double& { return row[j]; };
-        opm::ReflectVectors(element, 1, v, up, f, m, p, l, sm);
+// Applies right reflection k (pivot k + 1, tail k + 2..n) to rows first..last of a, kRowBlock
+// rows at a time. Each row's sum is a chain of dependent additions: the factors of a block are
+// computed with the block's rows side by side for each element, which makes the chains
+// independent while the block stays in the first-level cache; each row is then updated along
+// its contiguous elements. factors holds kRowBlock values.
+void ReflectRows(double** a, long n, long k, long first, long last, const double* u, double up,
+                 double f, double* factors) {
+    for (long block = first; block <= last; block += kRowBlock) {
+        const long count = std::min(last - block + 1, kRowBlock);
+        const auto element = [a, block](long j, long q) -> double& { return a[block + q][j]; };
+        opm::ComputeReflectionFactors(u, up, f, n, k + 1, k + 2,
+                                      opm::MakeReflectedVectors(element, count, factors));
+        for (long q = 0; q < count; ++q) {
+            double* const row = a[block + q];
+            const auto rowElement = [row](long j) -> double& { return row[j]; };
+            opm::ApplyReflectionFactor(rowElement, factors[q], u, up, n, k + 1, k + 2);
+        }
     }
 }
 
@@ -67,10 +74,12 @@ bool Matrix::SVDStep1(double** a, double** b, double* d, double* e, long m, long
     const opm::SvdWorkVectors work(4);
     double* const u = work[0]; // the vector a reflection is built from
     // The reflections are applied in place, so t no longer receives copies of columns; it holds
-    // the per-column sums of ReflectColumns instead (0-based, up to kSvdWorkCapacity of them).
-    double* const sums = &work[1][1];
+    // sums instead (0-based): of the right-hand sides' columns, or of a block of rows.
+    double* const bSums = &work[1][1];
     double* const P = work[2]; // pivot values of the row reflections
     double* const F = work[3]; // factors of the row reflections
+    // Sums of a's columns, at most n <= kSvdWorkCapacity of them (8 KB of stack).
+    double aSums[opm::kSvdWorkCapacity];
     if (n < 1) {
         return false;
     }
@@ -82,8 +91,7 @@ bool Matrix::SVDStep1(double** a, double** b, double* d, double* e, long m, long
             double f = 0.0;
             CopyColumnSegment(a, u, k, k, m);
             if (HouseHolderTransform(u, up, f, m, k, k + 1)) {
-                ReflectColumns(a, k, n, u, up, f, m, k, k + 1, sums);
-                ReflectColumns(b, 1, nb, u, up, f, m, k, k + 1, sums);
+                ReflectColumns(a, b, m, n, nb, k, u, up, f, aSums, bSums);
             }
         }
         // Right reflection for row k, clearing columns k + 2..n.
@@ -97,13 +105,12 @@ bool Matrix::SVDStep1(double** a, double** b, double* d, double* e, long m, long
             }
             P[k] = up;
             F[k] = f;
-            ReflectRows(a, k, k, u, up, f, n, k + 1, k + 2);
+            ReflectRows(a, n, k, k, m, u, up, f, bSums);
             // Row k keeps the reflection vector where the reflection has just made zeros; V is
-            // built from it below.
+            // built from it below. (No other row reads row k: they use the copy in u.)
             for (long j = k + 2; j <= n; ++j) {
                 a[k][j] = u[j];
             }
-            ReflectRows(a, k + 1, m, u, up, f, n, k + 1, k + 2);
         }
     }
 
@@ -125,7 +132,7 @@ bool Matrix::SVDStep1(double** a, double** b, double* d, double* e, long m, long
         }
         a[i][i] = 1.0;
         if (i <= n - 2 && P[i] != kIdentityReflection) {
-            ReflectColumns(a, i, n, u, P[i], F[i], n, i + 1, i + 2, sums);
+            opm::ReflectVectors(u, P[i], F[i], n, i + 1, i + 2, ColumnsOf(a, i, n - i + 1, aSums));
         }
     }
     return true;
