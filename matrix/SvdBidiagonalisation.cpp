@@ -73,13 +73,13 @@ void ReflectRows(double** a, long n, long k, long first, long last, const double
 bool Matrix::SVDStep1(double** a, double** b, double* d, double* e, long m, long n, long nb) const {
     const opm::SvdWorkVectors work(4);
     double* const u = work[0]; // the vector a reflection is built from
-    // The reflections are applied in place, so t no longer receives copies of columns; it holds
-    // sums instead (0-based): of the right-hand sides' columns, or of a block of rows.
-    double* const bSums = &work[1][1];
+    // Reflections are applied in place, so the second work vector needs no copy of a column; it
+    // holds reflection factors instead (0-based): of the right-hand sides, or of a block of rows.
+    double* const bFactors = &work[1][1];
     double* const P = work[2]; // pivot values of the row reflections
     double* const F = work[3]; // factors of the row reflections
-    // Sums of a's columns, at most n <= kSvdWorkCapacity of them (8 KB of stack).
-    double aSums[opm::kSvdWorkCapacity];
+    // Factors of a's columns, at most n <= kSvdWorkCapacity of them (8 KB of stack).
+    double aFactors[opm::kSvdWorkCapacity];
     if (n < 1) {
         return false;
     }
@@ -91,7 +91,7 @@ bool Matrix::SVDStep1(double** a, double** b, double* d, double* e, long m, long
             double f = 0.0;
             CopyColumnSegment(a, u, k, k, m);
             if (HouseHolderTransform(u, up, f, m, k, k + 1)) {
-                ReflectColumns(a, b, m, n, nb, k, u, up, f, aSums, bSums);
+                ReflectColumns(a, b, m, n, nb, k, u, up, f, aFactors, bFactors);
             }
         }
         // Right reflection for row k, clearing columns k + 2..n.
@@ -105,7 +105,7 @@ bool Matrix::SVDStep1(double** a, double** b, double* d, double* e, long m, long
             }
             P[k] = up;
             F[k] = f;
-            ReflectRows(a, n, k, k, m, u, up, f, bSums);
+            ReflectRows(a, n, k, k, m, u, up, f, bFactors);
             // Row k keeps the reflection vector where the reflection has just made zeros; V is
             // built from it below. (No other row reads row k: they use the copy in u.)
             for (long j = k + 2; j <= n; ++j) {
@@ -132,7 +132,8 @@ bool Matrix::SVDStep1(double** a, double** b, double* d, double* e, long m, long
         }
         a[i][i] = 1.0;
         if (i <= n - 2 && P[i] != kIdentityReflection) {
-            opm::ReflectVectors(u, P[i], F[i], n, i + 1, i + 2, ColumnsOf(a, i, n - i + 1, aSums));
+            opm::ReflectVectors(u, P[i], F[i], n, i + 1, i + 2,
+                                ColumnsOf(a, i, n - i + 1, aFactors));
         }
     }
     return true;
