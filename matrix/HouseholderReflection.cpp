@@ -2,6 +2,8 @@
 // Hanson's H12: H = I + b * u * u^T with u(p) = up, u(i) = v[i] for l <= i <= m, 0 elsewhere.
 #include "OstraPureMath/Matrix.h"
 
+#include "matrix/HouseholderKernel.h"
+
 #include <cmath>
 
 bool Matrix::HouseHolderTransform(double* v, double& up, double& b, long m, long p, long l) const {
@@ -34,14 +36,8 @@ bool Matrix::HouseHolderTransform(double* v, double& up, double& b, long m, long
 
 bool Matrix::HouseHolderTransformVector(double* v, double& up, double& b, double* c, long m, long p,
                                         long l) const {
-    double sm = c[p] * up;
-    for (long i = l; i <= m; ++i) {
-        sm = sm + c[i] * v[i];
-    }
-    sm = sm * b;
-    c[p] = c[p] + sm * up;
-    for (long i = l; i <= m; ++i) {
-        c[i] = c[i] + sm * v[i];
-    }
+    double sm = 0.0;
+    const auto element = [c](long i, long) -> double& { return c[i]; };
+    opm::ReflectVectors(v, up, b, m, p, l, opm::MakeReflectedVectors(element, 1, &sm));
     return true;
 }

@@ -5,7 +5,10 @@
 // V is accumulated from them in place of a.
 #include "OstraPureMath/Matrix.h"
 
+#include "matrix/HouseholderKernel.h"
 #include "matrix/SvdWorkVectors.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -13,14 +16,70 @@ namespace {
 // marks a row reflection that was the identity.
 constexpr double kIdentityReflection = 0.0;
 
+// Rows reflected together by ReflectRows.
+constexpr long kRowBlock = 64;
+
+// u[first..last] = column col of a over those rows; a column reflection reads nothing above its
+// pivot, so the rows above are not copied.
+void CopyColumnSegment(double** a, double* u, long col, long first, long last) {
+    for (long i = first; i <= last; ++i) {
+        u[i] = a[i][col];
+    }
+}
+
+// Columns first..first + count - 1 of a row-major matrix as vectors to reflect: walked row by
+// row, they lie side by side in memory.
+auto ColumnsOf(double** rows, long first, long count, double* factors) {
+    const auto element = [rows, first](long i, long q) -> double& { return rows[i][first + q]; };
+    return opm::MakeReflectedVectors(element, count, factors);
+}
+
+// Applies left reflection k (pivot k, tail k + 1..m) to columns k..n of a and to every column of
+// b in one pass over the rows, so that the right-hand sides add independent sums to the work of
+// each row. Columns of b beyond the capacity of bFactors (kSvdWorkCapacity) take further passes.
+void ReflectColumns(double** a, double** b, long m, long n, long nb, long k, const double* u,
+                    double up, double f, double* aFactors, double* bFactors) {
+    const long firstCount = std::min(nb, opm::kSvdWorkCapacity);
+    opm::ReflectVectors(u, up, f, m, k, k + 1, ColumnsOf(a, k, n - k + 1, aFactors),
+                        ColumnsOf(b, 1, firstCount, bFactors));
+    for (long first = 1 + firstCount; first <= nb; first += opm::kSvdWorkCapacity) {
+        const long count = std::min(nb - first + 1, opm::kSvdWorkCapacity);
+        opm::ReflectVectors(u, up, f, m, k, k + 1, ColumnsOf(b, first, count, bFactors));
+    }
+}
+
+// Applies right reflection k (pivot k + 1, tail k + 2..n) to rows first..last of a, kRowBlock
+// rows at a time. Each row's sum is a chain of dependent additions: the factors of a block are
+// computed with the block's rows side by side for each element, which makes the chains
+// independent while the block stays in the first-level cache; each row is then updated along
+// its contiguous elements. factors holds kRowBlock values.
+void ReflectRows(double** a, long n, long k, long first, long last, const double* u, double up,
+                 double f, double* factors) {
+    for (long block = first; block <= last; block += kRowBlock) {
+        const long count = std::min(last - block + 1, kRowBlock);
+        const auto element = [a, block](long j, long q) -> double& { return a[block + q][j]; };
+        opm::ComputeReflectionFactors(u, up, f, n, k + 1, k + 2,
+                                      opm::MakeReflectedVectors(element, count, factors));
+        for (long q = 0; q < count; ++q) {
+            double* const row = a[block + q];
+            const auto rowElement = [row](long j) -> double& { return row[j]; };
+            opm::ApplyReflectionFactor(rowElement, factors[q], u, up, n, k + 1, k + 2);
+        }
+    }
+}
+
 } // namespace
 
 bool Matrix::SVDStep1(double** a, double** b, double* d, double* e, long m, long n, long nb) const {
     const opm::SvdWorkVectors work(4);
     double* const u = work[0]; // the vector a reflection is built from
-    double* const t = work[1]; // the row or column a reflection is being applied to
+    // Reflections are applied in place, so the second work vector needs no copy of a column; it
+    // holds reflection factors instead (0-based): of the right-hand sides, or of a block of rows.
+    double* const bFactors = &work[1][1];
     double* const P = work[2]; // pivot values of the row reflections
     double* const F = work[3]; // factors of the row reflections
+    // Factors of a's columns, at most n <= kSvdWorkCapacity of them (8 KB of stack).
+    double aFactors[opm::kSvdWorkCapacity];
     if (n < 1) {
         return false;
     }
@@ -30,18 +89,9 @@ bool Matrix::SVDStep1(double** a, double** b, double* d, double* e, long m, long
         if (k < n || m > n) {
             double up = 0.0;
             double f = 0.0;
-            GetColumnVector(a, u, m, n, k);
+            CopyColumnSegment(a, u, k, k, m);
             if (HouseHolderTransform(u, up, f, m, k, k + 1)) {
-                for (long j = k; j <= n; ++j) {
-                    GetColumnVector(a, t, m, n, j);
-                    HouseHolderTransformVector(u, up, f, t, m, k, k + 1);
-                    ReplaceIthColumnVector(a, t, m, n, j);
-                }
-                for (long j = 1; j <= nb; ++j) {
-                    GetColumnVector(b, t, m, nb, j);
-                    HouseHolderTransformVector(u, up, f, t, m, k, k + 1);
-                    ReplaceIthColumnVector(b, t, m, nb, j);
-                }
+                ReflectColumns(a, b, m, n, nb, k, u, up, f, aFactors, bFactors);
             }
         }
         // Right reflection for row k, clearing columns k + 2..n.
@@ -55,17 +105,11 @@ bool Matrix::SVDStep1(double** a, double** b, double* d, double* e, long m, long
             }
             P[k] = up;
             F[k] = f;
-            for (long i = k; i <= m; ++i) {
-                GetRowVector(a, t, m, n, i);
-                HouseHolderTransformVector(u, up, f, t, n, k + 1, k + 2);
-                if (i == k) {
-                    // Row k keeps the reflection vector where the reflection has just made
-                    // zeros; V is built from it below.
-                    for (long j = k + 2; j <= n; ++j) {
-                        t[j] = u[j];
-                    }
-                }
-                ReplaceIthRowVector(a, t, m, n, i);
+            ReflectRows(a, n, k, k, m, u, up, f, bFactors);
+            // Row k keeps the reflection vector where the reflection has just made zeros; V is
+            // built from it below. (No other row reads row k: they use the copy in u.)
+            for (long j = k + 2; j <= n; ++j) {
+                a[k][j] = u[j];
             }
         }
     }
@@ -77,7 +121,8 @@ bool Matrix::SVDStep1(double** a, double** b, double* d, double* e, long m, long
         e[i] = a[i - 1][i];
     }
 
-    // V = H1 * H2 * ... * H(n-2), accumulated backwards in rows and columns 1..n of a.
+    // V = H1 * H2 * ... * H(n-2), accumulated backwards in rows and columns 1..n of a. Row
+    // reflection i changes rows i + 1..n only, and only of columns i..n.
     for (long i = n; i >= 1; --i) {
         if (i <= n - 1) {
             GetRowVector(a, u, m, n, i);
@@ -87,11 +132,8 @@ bool Matrix::SVDStep1(double** a, double** b, double* d, double* e, long m, long
         }
         a[i][i] = 1.0;
         if (i <= n - 2 && P[i] != kIdentityReflection) {
-            for (long j = i; j <= n; ++j) {
-                GetColumnVector(a, t, m, n, j);
-                HouseHolderTransformVector(u, P[i], F[i], t, n, i + 1, i + 2);
-                ReplaceIthColumnVector(a, t, m, n, j);
-            }
+            opm::ReflectVectors(u, P[i], F[i], n, i + 1, i + 2,
+                                ColumnsOf(a, i, n - i + 1, aFactors));
         }
     }
     return true;

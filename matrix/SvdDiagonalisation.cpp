@@ -5,6 +5,7 @@
 #include "OstraPureMath/Matrix.h"
 
 #include "matrix/PlaneRotation.h"
+#include "matrix/SvdWorkVectors.h"
 
 #include <cmath>
 
@@ -22,6 +23,44 @@ bool DiagonalNegligible(double value, double anorm) {
 }
 bool SuperdiagonalNegligible(double value, double anorm) {
     return (anorm - value) - anorm == 0.0;
+}
+
+// Rows of V rotated together by RotateColumnsOfV.
+constexpr long kRotatedRows = 4;
+
+// Applies rotations i = l..k - 1 in that order, rotation i on elements i and i + 1, to each of
+// the R rows. A row's rotations form a chain (element i + 1 of one is element i of the next), so
+// R rows go side by side to give the processor independent chains.
+template <long R>
+void RotateRows(double* const* rows, long l, long k, const double* cs, const double* sn) {
+    double carried[R]; // element i of each row, rotated by all rotations before i
+    for (long r = 0; r < R; ++r) {
+        carried[r] = rows[r][l];
+    }
+    for (long i = l; i < k; ++i) {
+        for (long r = 0; r < R; ++r) {
+            double next = rows[r][i + 1];
+            opm::RotatePair(carried[r], next, cs[i], sn[i]);
+            rows[r][i] = carried[r];
+            carried[r] = next;
+        }
+    }
+    for (long r = 0; r < R; ++r) {
+        rows[r][k] = carried[r];
+    }
+}
+
+// Applies the right rotations of one sweep (rotation i on columns i and i + 1, i = l..k - 1, in
+// that order) to rows 1..n of V. Rows do not interact, so going row by row gives every element
+// the same rotations in the same order as column pair by column pair, along contiguous memory.
+void RotateColumnsOfV(double** a, long n, long l, long k, const double* cs, const double* sn) {
+    long r = 1;
+    for (; r + kRotatedRows - 1 <= n; r += kRotatedRows) {
+        RotateRows<kRotatedRows>(&a[r], l, k, cs, sn);
+    }
+    for (; r <= n; ++r) {
+        RotateRows<1>(&a[r], l, k, cs, sn);
+    }
 }
 
 } // namespace
@@ -142,6 +181,10 @@ bool Matrix::SVDStep2_3(double** a, double** b, double* d, double* e, long, long
     const double t = f >= 0.0 ? f + root : f - root;
     f = ((x - w) * (x + w) + h * (y / t - h)) / x;
 
+    // The right rotations only change V, which nothing in the sweep reads: they are kept here and
+    // applied to V once the sweep is done (k - l < kSvdWorkCapacity of them, 16 KB of stack).
+    double rightCs[opm::kSvdWorkCapacity];
+    double rightSn[opm::kSvdWorkCapacity];
     double z = 0.0; // bulge chased down the band
     for (long i = l; i <= k - 1; ++i) {
         double cs = 0.0;
@@ -155,9 +198,8 @@ bool Matrix::SVDStep2_3(double** a, double** b, double* d, double* e, long, long
         opm::RotatePair(d[i], e[i + 1], cs, sn);
         z = sn * d[i + 1];
         d[i + 1] = cs * d[i + 1];
-        for (long r = 1; r <= n; ++r) {
-            opm::RotatePair(a[r][i], a[r][i + 1], cs, sn);
-        }
+        rightCs[i] = cs;
+        rightSn[i] = sn;
         // From the left on rows i and i + 1.
         GivensRotationVector(d[i], z, cs, sn);
         opm::RotatePair(e[i + 1], d[i + 1], cs, sn);
@@ -169,5 +211,6 @@ bool Matrix::SVDStep2_3(double** a, double** b, double* d, double* e, long, long
             opm::RotatePair(b[i][j], b[i + 1][j], cs, sn);
         }
     }
+    RotateColumnsOfV(a, n, l, k, rightCs, rightSn);
     return true;
 }
