@@ -22,58 +22,40 @@ void FillCounting(DoubleArray& a) {
     }
 }
 
-TEST(DoubleArray, DefaultConstructedIsEmptyWithoutBlock) {
-    ProbedArray a;
-    EXPECT_EQ(a.GetSize(), 0);
-    EXPECT_TRUE(a.IsEmpty());
-    EXPECT_EQ(a.GetData(), nullptr);
-    EXPECT_EQ(a.Capacity(), 0);
-    EXPECT_EQ(a.GrowBy(), 0);
-}
-
-struct Growth {
-    INT_PTR from;     // size (= capacity) before
-    INT_PTR to;       // requested size
-    INT_PTR capacity; // capacity after
-};
-
-class AutomaticGrowth : public ::testing::TestWithParam<Growth> {};
-
-TEST_P(AutomaticGrowth, StepIsSizeOverEightClampedToFourAnd1024) {
-    const Growth g = GetParam();
-    ProbedArray a;
-    a.SetSize(g.from);
-    ASSERT_EQ(a.Capacity(), g.from);
-    FillCounting(a);
-    a.SetSize(g.to);
-    EXPECT_EQ(a.GetSize(), g.to);
-    EXPECT_EQ(a.Capacity(), g.capacity);
-    for (INT_PTR i = 0; i < g.from; ++i) {
-        ASSERT_EQ(a[i], double(i + 1)) << "old element " << i;
-    }
-    for (INT_PTR i = g.from; i < g.to; ++i) {
-        ASSERT_EQ(a[i], 0.0) << "new element " << i;
+TEST(DoubleArray, AutomaticGrowthStepIsSizeOverEightClampedToFourAnd1024) {
+    const struct {
+        INT_PTR from, to, capacity; // size (= capacity) before, size asked, capacity after
+    } cases[] = {
+        {0, 10, 10},           // no block: exactly the size asked
+        {100, 101, 112},       // 100 / 8 = 12
+        {16, 17, 20},          // 16 / 8 = 2, raised to 4
+        {7, 8, 11},            // 7 / 8 = 0, raised to 4
+        {8000, 8001, 9000},    // 1000, inside the clamp
+        {10000, 10001, 11024}, // 1250, lowered to 1024
+        {16, 100, 100},        // the step falls short: the size asked
+    };
+    for (const auto& g : cases) {
+        SCOPED_TRACE(testing::Message() << g.from << " to " << g.to);
+        ProbedArray a;
+        a.SetSize(g.from);
+        ASSERT_EQ(a.Capacity(), g.from);
+        FillCounting(a);
+        a.SetSize(g.to);
+        EXPECT_EQ(a.GetSize(), g.to);
+        EXPECT_EQ(a.Capacity(), g.capacity);
+        for (INT_PTR i = 0; i < g.to; ++i) {
+            ASSERT_EQ(a[i], i < g.from ? double(i + 1) : 0.0) << "element " << i;
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, AutomaticGrowth,
-                         ::testing::Values(Growth{0, 10, 10}, // no block: exactly the size asked
-                                           Growth{100, 101, 112},       // 100 / 8 = 12
-                                           Growth{16, 17, 20},          // 16 / 8 = 2, raised to 4
-                                           Growth{7, 8, 11},            // 7 / 8 = 0, raised to 4
-                                           Growth{8000, 8001, 9000},    // 1000, inside the clamp
-                                           Growth{10000, 10001, 11024}, // 1250, lowered to 1024
-                                           Growth{16, 100,
-                                                  100})); // the step falls short: the size asked
 
 TEST(DoubleArray, ExplicitGrowByIsTheStepAndTheFirstCapacity) {
     ProbedArray a;
     a.SetSize(2, 5);
     EXPECT_EQ(a.GrowBy(), 5);
     EXPECT_EQ(a.Capacity(), 5);
-    // The whole first block is zeroed, not only the elements in use.
     for (INT_PTR i = 0; i < 5; ++i) {
-        EXPECT_EQ(a.GetData()[i], 0.0);
+        EXPECT_EQ(a.GetData()[i], 0.0); // the whole first block is zeroed
     }
     a.SetSize(6); // -1 keeps the grow-by
     EXPECT_EQ(a.GrowBy(), 5);
@@ -82,32 +64,29 @@ TEST(DoubleArray, ExplicitGrowByIsTheStepAndTheFirstCapacity) {
     EXPECT_EQ(a.Capacity(), 14);
 }
 
-TEST(DoubleArray, ShrinkKeepsTheBlockAndRegrowZeroFills) {
+TEST(DoubleArray, ShrinkKeepsTheBlockRegrowZeroFillsAndSizeZeroReleases) {
     ProbedArray a;
+    EXPECT_EQ(a.GetData(), nullptr);
+    EXPECT_EQ(a.Capacity(), 0);
+    EXPECT_EQ(a.GrowBy(), 0);
     a.SetSize(5);
     FillCounting(a);
     const double* block = a.GetData();
     a.SetSize(3);
-    EXPECT_EQ(a.GetData(), block);
-    EXPECT_EQ(a.Capacity(), 5);
     a.SetSize(5);
     EXPECT_EQ(a.GetData(), block);
+    EXPECT_EQ(a.Capacity(), 5);
     const double expected[] = {1, 2, 3, 0, 0};
     for (INT_PTR i = 0; i < 5; ++i) {
         EXPECT_EQ(a[i], expected[i]) << i;
     }
-}
-
-TEST(DoubleArray, SizeZeroReleasesTheBlock) {
-    ProbedArray a;
-    a.SetSize(4);
     a.SetSize(0);
     EXPECT_EQ(a.GetData(), nullptr);
     EXPECT_EQ(a.Capacity(), 0);
     a.SetSize(3);
     a.RemoveAll();
     EXPECT_EQ(a.GetData(), nullptr);
-    EXPECT_EQ(a.GetSize(), 0);
+    EXPECT_TRUE(a.IsEmpty());
 }
 
 TEST(DoubleArray, AddAppendsAndGrowsByTheAutomaticStep) {
@@ -120,15 +99,11 @@ TEST(DoubleArray, AddAppendsAndGrowsByTheAutomaticStep) {
     for (INT_PTR i = 0; i < 6; ++i) {
         EXPECT_EQ(a[i], 0.5 * double(i));
     }
-}
-
-// With a const-reference argument the element may live in the block that Add reallocates.
-TEST(CArray, AddOfOwnElementSurvivesReallocation) {
-    CArray<double> a;
-    a.SetSize(1);
-    a[0] = 42.0;
-    a.Add(a[0]);
-    EXPECT_EQ(a[1], 42.0);
+    // With a const-reference argument the element may live in the block that Add reallocates.
+    CArray<double> b;
+    b.Add(42.0);
+    b.Add(b[0]);
+    EXPECT_EQ(b[1], 42.0);
 }
 
 TEST(DoubleArray, IndicesOutsideTheSizeRaiseInvalidArg) {
@@ -148,39 +123,30 @@ TEST(DoubleArray, IndicesOutsideTheSizeRaiseInvalidArg) {
     EXPECT_EQ(a.GetUpperBound(), 2);
 }
 
-TEST(DoubleArray, NegativeSizeRaisesInvalidArgAndChangesNothing) {
+// A negative size or an overflowing capacity step raises the invalid-argument exception, a block
+// whose byte count does not fit the memory exception; none touches the heap or the array.
+TEST(DoubleArray, BadSizesRaiseAndKeepTheArray) {
     ProbedArray a;
     a.SetSize(3);
     FillCounting(a);
     const double* block = a.GetData();
     EXPECT_THROW(a.SetSize(-1), CInvalidArgException);
     EXPECT_THROW(a.SetSize(PTRDIFF_MIN, 7), CInvalidArgException);
-    EXPECT_EQ(a.GetSize(), 3);
-    EXPECT_EQ(a.GetData(), block);
     EXPECT_EQ(a.GrowBy(), 0);
-    EXPECT_EQ(a[2], 3.0);
-}
-
-// A capacity step that overflows raises the invalid-argument exception; a block whose byte
-// count does not fit raises the memory exception. Neither touches the heap, and the array keeps
-// its block.
-TEST(DoubleArray, OverflowingSizesRaiseAndKeepTheArray) {
-    ProbedArray a;
-    a.SetSize(2);
-    FillCounting(a);
-    EXPECT_THROW(a.SetSize(3, PTRDIFF_MAX), CInvalidArgException);
+    EXPECT_THROW(a.SetSize(4, PTRDIFF_MAX), CInvalidArgException);
     EXPECT_THROW(a.SetSize(PTRDIFF_MAX, 0), CMemoryException);
-    EXPECT_EQ(a.GetSize(), 2);
-    EXPECT_EQ(a.Capacity(), 2);
-    EXPECT_EQ(a[1], 2.0);
+    EXPECT_EQ(a.GetSize(), 3);
+    EXPECT_EQ(a.Capacity(), 3);
+    EXPECT_EQ(a.GetData(), block);
+    EXPECT_EQ(a[2], 3.0);
     DoubleArray empty;
     EXPECT_THROW(empty.SetSize(PTRDIFF_MAX / 4), CMemoryException);
     EXPECT_EQ(empty.GetData(), nullptr);
 }
 
 TEST(DoubleArray, CopyTakesSizeAndElements) {
-    DoubleArray source;
-    source.SetSize(4);
+    ProbedArray source;
+    source.SetSize(4, 6);
     FillCounting(source);
     for (INT_PTR start : {0, 2, 9}) {
         DoubleArray target;
@@ -192,22 +158,15 @@ TEST(DoubleArray, CopyTakesSizeAndElements) {
         }
         EXPECT_NE(target.GetData(), source.GetData());
     }
-    DoubleArray empty;
-    source.Copy(empty);
+    const double* block = source.GetData();
+    source.Copy(source); // from itself: nothing changes
+    EXPECT_EQ(source.GetData(), block);
+    EXPECT_EQ(source.GetSize(), 4);
+    EXPECT_EQ(source.Capacity(), 6);
+    EXPECT_EQ(source[3], 4.0);
+    source.Copy(DoubleArray());
     EXPECT_EQ(source.GetSize(), 0);
     EXPECT_EQ(source.GetData(), nullptr);
-}
-
-TEST(DoubleArray, CopyFromItselfChangesNothing) {
-    ProbedArray a;
-    a.SetSize(3, 6);
-    FillCounting(a);
-    const double* block = a.GetData();
-    a.Copy(a);
-    EXPECT_EQ(a.GetData(), block);
-    EXPECT_EQ(a.GetSize(), 3);
-    EXPECT_EQ(a.Capacity(), 6);
-    EXPECT_EQ(a[2], 3.0);
 }
 
 } // namespace
