@@ -133,7 +133,7 @@ public:
     // 8000 bytes here, four more during the bidiagonalisation) and releases all of it on every
     // path; when malloc yields null, CMemoryException is raised after releasing what was
     // obtained, and a, b may then be partly transformed. The same input gives the same bits on
-    // every call and every build.
+    // every call and every build (the sign and payload of NaN results excepted).
     bool SingularValueDecomposition(double** a, double** b, double** x, double* residual, long m,
                                     long& n, long nb, double tolerance, bool& converged) const;
 
