@@ -3,6 +3,7 @@
 // the definite integral with its clipping rules.
 #include "OstraPureMath/Framework.h"
 #include "SplineFixture.h"
+#include "support/Lapack.h"
 
 #include <gtest/gtest.h>
 
@@ -86,9 +87,6 @@ TEST(SplineBuild, UnknownCodesKeepCallerEndValuesAndTheNaturalInterior) {
         s.ExpectIndexNUntouched();
     }
 }
-
-extern "C" void dgtsv_(const int* n, const int* nrhs, double* dl, double* d, double* du, double* b,
-                       const int* ldb, int* info);
 
 // Textbook natural spline: M_1 = M_n = 0 and, for k = 2..n-1,
 // h_{k-1} M_{k-1} + 2 (h_{k-1} + h_k) M_k + h_k M_{k+1} = 6 (s_k - s_{k-1}), s_k chord slopes,
