@@ -2,7 +2,7 @@
 // run, last registered first, when the module is detached.
 #pragma once
 
-namespace opm {
+namespace opm::detail {
 
 class ExitList {
 public:
@@ -46,4 +46,4 @@ private:
     int m_count = 0;
 };
 
-} // namespace opm
+} // namespace opm::detail

@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-namespace opm {
+namespace opm::detail {
 
 ExternalLibraryState g_externalLibrary{0, nullptr, &g_externalRoutines};
 
@@ -65,4 +65,4 @@ void* ExternalRoutineBinding::ResolveOrExit(const char* name) const {
     return address;
 }
 
-} // namespace opm
+} // namespace opm::detail

@@ -11,7 +11,7 @@
 
 #include <string>
 
-namespace opm {
+namespace opm::detail {
 
 // Module-wide data shared by every binding object (zero at load, apart from the slots' address).
 struct ExternalLibraryState {
@@ -63,4 +63,4 @@ private:
 // std::runtime_error("Unable to locate DLL directory!").
 std::string ModuleDirectory(const std::string& modulePath);
 
-} // namespace opm
+} // namespace opm::detail

@@ -1,8 +1,8 @@
 // Storage of the external routine entry slots; zero-initialised, filled by the binding.
 #include "frame/ExternalRoutines.h"
 
-namespace opm {
+namespace opm::detail {
 
 ExternalRoutineSlots g_externalRoutines{};
 
-} // namespace opm
+} // namespace opm::detail

@@ -5,7 +5,7 @@
 // LeastSquares::PolynomialCoefs), so no lock guards them.
 #pragma once
 
-namespace opm {
+namespace opm::detail {
 
 using LesqsoEntry = int (*)(int m, int n, int mda, int nda, double** a, double** b, int nb,
                             double** x);
@@ -23,4 +23,4 @@ struct ExternalRoutineSlots {
 // The one module-wide set of slots (all null until the binding fills them).
 extern ExternalRoutineSlots g_externalRoutines;
 
-} // namespace opm
+} // namespace opm::detail

@@ -3,7 +3,7 @@
 
 #include <new>
 
-namespace opm {
+namespace opm::detail {
 
 const AfxFrameworkLayer kAfxFrameworkLayer{};
 
@@ -25,4 +25,4 @@ void AfxFrameworkLayer::TermExtensionModule(AFX_EXTENSION_MODULE& record, BOOL b
     AfxTermExtensionModule(record, bAll);
 }
 
-} // namespace opm
+} // namespace opm::detail

@@ -7,7 +7,7 @@
 
 #include "OstraPureMath/Framework.h"
 
-namespace opm {
+namespace opm::detail {
 
 class FrameworkLayer {
 public:
@@ -40,4 +40,4 @@ public:
 // The one framework layer object (constant-initialised).
 extern const AfxFrameworkLayer kAfxFrameworkLayer;
 
-} // namespace opm
+} // namespace opm::detail

@@ -3,7 +3,7 @@
 
 #include <new>
 
-namespace opm {
+namespace opm::detail {
 
 BOOL ModuleFrame::RawEntryHook(HINSTANCE, DWORD reason, LPVOID) {
     if (reason == kProcessAttach) {
@@ -70,4 +70,4 @@ void ModuleFrame::DestroyBinding(void* frame) {
         ->~ExternalRoutineBinding();
 }
 
-} // namespace opm
+} // namespace opm::detail

@@ -14,7 +14,7 @@
 #include "frame/FrameworkLayer.h"
 #include "frame/OsLayer.h"
 
-namespace opm {
+namespace opm::detail {
 
 // Reason codes of the entry pieces.
 constexpr DWORD kProcessDetach = 0;
@@ -75,4 +75,4 @@ private:
     alignas(ExternalRoutineBinding) unsigned char m_binding[sizeof(ExternalRoutineBinding)]{};
 };
 
-} // namespace opm
+} // namespace opm::detail

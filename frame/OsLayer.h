@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace opm {
+namespace opm::detail {
 
 class OsLayer {
 public:
@@ -59,4 +59,4 @@ public:
 // The one POSIX layer object (constant-initialised: it runs no code when the library loads).
 extern const PosixOsLayer kPosixOsLayer;
 
-} // namespace opm
+} // namespace opm::detail

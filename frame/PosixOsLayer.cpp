@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace opm {
+namespace opm::detail {
 
 const PosixOsLayer kPosixOsLayer{};
 
@@ -64,4 +64,4 @@ void PosixOsLayer::ExitProcess(int status) const {
     std::exit(status);
 }
 
-} // namespace opm
+} // namespace opm::detail

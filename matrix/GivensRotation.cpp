@@ -67,6 +67,6 @@ bool Matrix::GivensRotationVector(double& a, double& b, double& c, double& s) co
 }
 
 bool Matrix::GivensRotationTwoComponent(double& x, double& y, double c, double s) const {
-    opm::RotatePair(x, y, c, s);
+    opm::detail::RotatePair(x, y, c, s);
     return true;
 }

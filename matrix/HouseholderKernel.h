@@ -7,7 +7,7 @@
 // sum taken in that order; only elements p and l..m are read or written.
 #pragma once
 
-namespace opm {
+namespace opm::detail {
 
 // sum + c * v: the next term of a reflection's inner product.
 inline double AddReflectionTerm(double sum, double c, double v) {
@@ -32,7 +32,7 @@ ReflectedVectors<ElementOf> MakeReflectedVectors(ElementOf at, long count, doubl
     return {at, count, factors};
 }
 
-namespace detail {
+namespace kernel {
 
 template <class Set> inline void StartSums(const Set& set, long p, double up) {
     for (long q = 0; q < set.count; ++q) {
@@ -58,7 +58,7 @@ template <class Set> inline void ReflectElements(const Set& set, long i, double 
     }
 }
 
-} // namespace detail
+} // namespace kernel
 
 // Computes the factor sm of every vector of the given sets into their factors. The loop over i
 // is outermost and the vectors innermost: every sum still sees its terms in ascending i, while
@@ -67,12 +67,12 @@ template <class Set> inline void ReflectElements(const Set& set, long i, double 
 template <class... Sets>
 inline void ComputeReflectionFactors(const double* v, double up, double b, long m, long p, long l,
                                      const Sets&... sets) {
-    (detail::StartSums(sets, p, up), ...);
+    (kernel::StartSums(sets, p, up), ...);
     for (long i = l; i <= m; ++i) {
         const double vi = v[i];
-        (detail::AddTerms(sets, i, vi), ...);
+        (kernel::AddTerms(sets, i, vi), ...);
     }
-    (detail::ScaleSums(sets, b), ...);
+    (kernel::ScaleSums(sets, b), ...);
 }
 
 // Reflects every vector of the given sets with the factors computed above, element by element
@@ -80,10 +80,10 @@ inline void ComputeReflectionFactors(const double* v, double up, double b, long 
 template <class... Sets>
 inline void ApplyReflectionFactors(const double* v, double up, long m, long p, long l,
                                    const Sets&... sets) {
-    (detail::ReflectElements(sets, p, up), ...);
+    (kernel::ReflectElements(sets, p, up), ...);
     for (long i = l; i <= m; ++i) {
         const double vi = v[i];
-        (detail::ReflectElements(sets, i, vi), ...);
+        (kernel::ReflectElements(sets, i, vi), ...);
     }
 }
 
@@ -105,4 +105,4 @@ inline void ReflectVectors(const double* v, double up, double b, long m, long p,
     ApplyReflectionFactors(v, up, m, p, l, sets...);
 }
 
-} // namespace opm
+} // namespace opm::detail

@@ -38,6 +38,7 @@ bool Matrix::HouseHolderTransformVector(double* v, double& up, double& b, double
                                         long l) const {
     double sm = 0.0;
     const auto element = [c](long i, long) -> double& { return c[i]; };
-    opm::ReflectVectors(v, up, b, m, p, l, opm::MakeReflectedVectors(element, 1, &sm));
+    opm::detail::ReflectVectors(v, up, b, m, p, l,
+                                opm::detail::MakeReflectedVectors(element, 1, &sm));
     return true;
 }

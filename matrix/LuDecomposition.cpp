@@ -2,7 +2,7 @@
 // with no pivoting of any kind (rows keep their order), and the solve that goes with it.
 #include "OstraPureMath/Matrix.h"
 
-#include "frame/ModuleConstants.h"
+#include "common/ModuleConstants.h"
 
 #include <algorithm>
 #include <cmath>
@@ -40,7 +40,7 @@ bool Matrix::LUDecomposition(double** a, long n, long) const {
             if (j1 > i) {
                 // Strict test before any division by the pivot: exactly the tolerance is
                 // accepted and NaN passes. On failure no U element of row i has been written.
-                if (std::fabs(row[i]) < opm::kModuleTolerance) {
+                if (std::fabs(row[i]) < opm::detail::kModuleTolerance) {
                     return false;
                 }
                 for (long j = std::max(j0, i + 1); j <= j1; ++j) {

@@ -2,7 +2,7 @@
 // the sweeps can have it inlined while computing exactly the same expressions.
 #pragma once
 
-namespace opm {
+namespace opm::detail {
 
 // (x, y) <- (c * x + s * y, c * y - s * x), both from the old values.
 inline void RotatePair(double& x, double& y, double c, double s) {
@@ -11,4 +11,4 @@ inline void RotatePair(double& x, double& y, double c, double s) {
     y = c * y - s * oldX;
 }
 
-} // namespace opm
+} // namespace opm::detail

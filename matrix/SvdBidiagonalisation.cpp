@@ -31,7 +31,7 @@ void CopyColumnSegment(double** a, double* u, long col, long first, long last) {
 // row, they lie side by side in memory.
 auto ColumnsOf(double** rows, long first, long count, double* factors) {
     const auto element = [rows, first](long i, long q) -> double& { return rows[i][first + q]; };
-    return opm::MakeReflectedVectors(element, count, factors);
+    return opm::detail::MakeReflectedVectors(element, count, factors);
 }
 
 // Applies left reflection k (pivot k, tail k + 1..m) to columns k..n of a and to every column of
@@ -39,12 +39,12 @@ auto ColumnsOf(double** rows, long first, long count, double* factors) {
 // each row. Columns of b beyond the capacity of bFactors (kSvdWorkCapacity) take further passes.
 void ReflectColumns(double** a, double** b, long m, long n, long nb, long k, const double* u,
                     double up, double f, double* aFactors, double* bFactors) {
-    const long firstCount = std::min(nb, opm::kSvdWorkCapacity);
-    opm::ReflectVectors(u, up, f, m, k, k + 1, ColumnsOf(a, k, n - k + 1, aFactors),
-                        ColumnsOf(b, 1, firstCount, bFactors));
-    for (long first = 1 + firstCount; first <= nb; first += opm::kSvdWorkCapacity) {
-        const long count = std::min(nb - first + 1, opm::kSvdWorkCapacity);
-        opm::ReflectVectors(u, up, f, m, k, k + 1, ColumnsOf(b, first, count, bFactors));
+    const long firstCount = std::min(nb, opm::detail::kSvdWorkCapacity);
+    opm::detail::ReflectVectors(u, up, f, m, k, k + 1, ColumnsOf(a, k, n - k + 1, aFactors),
+                                ColumnsOf(b, 1, firstCount, bFactors));
+    for (long first = 1 + firstCount; first <= nb; first += opm::detail::kSvdWorkCapacity) {
+        const long count = std::min(nb - first + 1, opm::detail::kSvdWorkCapacity);
+        opm::detail::ReflectVectors(u, up, f, m, k, k + 1, ColumnsOf(b, first, count, bFactors));
     }
 }
 
@@ -58,12 +58,12 @@ void ReflectRows(double** a, long n, long k, long first, long last, const double
     for (long block = first; block <= last; block += kRowBlock) {
         const long count = std::min(last - block + 1, kRowBlock);
         const auto element = [a, block](long j, long q) -> double& { return a[block + q][j]; };
-        opm::ComputeReflectionFactors(u, up, f, n, k + 1, k + 2,
-                                      opm::MakeReflectedVectors(element, count, factors));
+        opm::detail::ComputeReflectionFactors(
+            u, up, f, n, k + 1, k + 2, opm::detail::MakeReflectedVectors(element, count, factors));
         for (long q = 0; q < count; ++q) {
             double* const row = a[block + q];
             const auto rowElement = [row](long j) -> double& { return row[j]; };
-            opm::ApplyReflectionFactor(rowElement, factors[q], u, up, n, k + 1, k + 2);
+            opm::detail::ApplyReflectionFactor(rowElement, factors[q], u, up, n, k + 1, k + 2);
         }
     }
 }
@@ -71,7 +71,7 @@ void ReflectRows(double** a, long n, long k, long first, long last, const double
 } // namespace
 
 bool Matrix::SVDStep1(double** a, double** b, double* d, double* e, long m, long n, long nb) const {
-    const opm::SvdWorkVectors work(4);
+    const opm::detail::SvdWorkVectors work(4);
     double* const u = work[0]; // the vector a reflection is built from
     // Reflections are applied in place, so the second work vector needs no copy of a column; it
     // holds reflection factors instead (0-based): of the right-hand sides, or of a block of rows.
@@ -79,7 +79,7 @@ bool Matrix::SVDStep1(double** a, double** b, double* d, double* e, long m, long
     double* const P = work[2]; // pivot values of the row reflections
     double* const F = work[3]; // factors of the row reflections
     // Factors of a's columns, at most n <= kSvdWorkCapacity of them (8 KB of stack).
-    double aFactors[opm::kSvdWorkCapacity];
+    double aFactors[opm::detail::kSvdWorkCapacity];
     if (n < 1) {
         return false;
     }
@@ -132,8 +132,8 @@ bool Matrix::SVDStep1(double** a, double** b, double* d, double* e, long m, long
         }
         a[i][i] = 1.0;
         if (i <= n - 2 && P[i] != kIdentityReflection) {
-            opm::ReflectVectors(u, P[i], F[i], n, i + 1, i + 2,
-                                ColumnsOf(a, i, n - i + 1, aFactors));
+            opm::detail::ReflectVectors(u, P[i], F[i], n, i + 1, i + 2,
+                                        ColumnsOf(a, i, n - i + 1, aFactors));
         }
     }
     return true;

@@ -40,7 +40,7 @@ void RotateRows(double* const* rows, long l, long k, const double* cs, const dou
     for (long i = l; i < k; ++i) {
         for (long r = 0; r < R; ++r) {
             double next = rows[r][i + 1];
-            opm::RotatePair(carried[r], next, cs[i], sn[i]);
+            opm::detail::RotatePair(carried[r], next, cs[i], sn[i]);
             rows[r][i] = carried[r];
             carried[r] = next;
         }
@@ -139,7 +139,7 @@ bool Matrix::SVDStep2_1(double** a, double* d, double* e, long, long n, long, lo
             e[i] = cs * e[i];
         }
         for (long r = 1; r <= n; ++r) {
-            opm::RotatePair(a[r][i], a[r][k], cs, sn);
+            opm::detail::RotatePair(a[r][i], a[r][k], cs, sn);
         }
     }
     return true;
@@ -161,7 +161,7 @@ bool Matrix::SVDStep2_2(double** b, double* d, double* e, long, long, long nb, l
             e[i + 1] = cs * e[i + 1];
         }
         for (long j = 1; j <= nb; ++j) {
-            opm::RotatePair(b[i][j], b[l - 1][j], cs, sn);
+            opm::detail::RotatePair(b[i][j], b[l - 1][j], cs, sn);
         }
     }
     return true;
@@ -183,8 +183,8 @@ bool Matrix::SVDStep2_3(double** a, double** b, double* d, double* e, long, long
 
     // The right rotations only change V, which nothing in the sweep reads: they are kept here and
     // applied to V once the sweep is done (k - l < kSvdWorkCapacity of them, 16 KB of stack).
-    double rightCs[opm::kSvdWorkCapacity];
-    double rightSn[opm::kSvdWorkCapacity];
+    double rightCs[opm::detail::kSvdWorkCapacity];
+    double rightSn[opm::detail::kSvdWorkCapacity];
     double z = 0.0; // bulge chased down the band
     for (long i = l; i <= k - 1; ++i) {
         double cs = 0.0;
@@ -195,20 +195,20 @@ bool Matrix::SVDStep2_3(double** a, double** b, double* d, double* e, long, long
         } else {
             GivensRotationVector(e[i], z, cs, sn);
         }
-        opm::RotatePair(d[i], e[i + 1], cs, sn);
+        opm::detail::RotatePair(d[i], e[i + 1], cs, sn);
         z = sn * d[i + 1];
         d[i + 1] = cs * d[i + 1];
         rightCs[i] = cs;
         rightSn[i] = sn;
         // From the left on rows i and i + 1.
         GivensRotationVector(d[i], z, cs, sn);
-        opm::RotatePair(e[i + 1], d[i + 1], cs, sn);
+        opm::detail::RotatePair(e[i + 1], d[i + 1], cs, sn);
         if (i < k - 1) {
             z = sn * e[i + 2];
             e[i + 2] = cs * e[i + 2];
         }
         for (long j = 1; j <= nb; ++j) {
-            opm::RotatePair(b[i][j], b[i + 1][j], cs, sn);
+            opm::detail::RotatePair(b[i][j], b[i + 1][j], cs, sn);
         }
     }
     RotateColumnsOfV(a, n, l, k, rightCs, rightSn);

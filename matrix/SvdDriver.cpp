@@ -8,10 +8,10 @@ bool Matrix::SingularValueDecomposition(double** a, double** b, double** x, doub
                                         long m, long& n, long nb, double tolerance,
                                         bool& converged) const {
     // The work vectors hold 1000 elements; larger or inconsistent sizes would overrun them.
-    if (n < 1 || n > m || m > opm::kSvdWorkCapacity || nb < 0) {
+    if (n < 1 || n > m || m > opm::detail::kSvdWorkCapacity || nb < 0) {
         return false;
     }
-    const opm::SvdWorkVectors work(2);
+    const opm::detail::SvdWorkVectors work(2);
     double* const d = work[0]; // diagonal, then the singular values
     double* const e = work[1]; // superdiagonal, e[i] at (i - 1, i)
 

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-namespace opm {
+namespace opm::detail {
 
 SvdWorkVectors::SvdWorkVectors(int count) {
     for (int index = 0; index < count; ++index) {
@@ -29,4 +29,4 @@ void SvdWorkVectors::ReleaseAll() {
     }
 }
 
-} // namespace opm
+} // namespace opm::detail

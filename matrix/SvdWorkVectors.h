@@ -8,7 +8,7 @@
 
 #include <cstddef>
 
-namespace opm {
+namespace opm::detail {
 
 // Number of doubles in one work vector, and so the largest row count the SVD driver accepts.
 constexpr long kSvdWorkCapacity = 1000;
@@ -35,4 +35,4 @@ private:
     int count_ = 0;
 };
 
-} // namespace opm
+} // namespace opm::detail

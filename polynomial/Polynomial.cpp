@@ -36,11 +36,11 @@ std::vector<double> Polynomial::GetFirstDer() {
         return derivative;
     }
     derivative.resize(n - 1);
-    opm::poly::Differentiate(m_coefficients.data(), n, derivative.data());
+    opm::detail::poly::Differentiate(m_coefficients.data(), n, derivative.data());
     return derivative;
 }
 
-void opm::poly::Differentiate(const double* coefs, std::size_t n, double* derivative) {
+void opm::detail::poly::Differentiate(const double* coefs, std::size_t n, double* derivative) {
     for (std::size_t i = 1; i < n; ++i) {
         derivative[i - 1] = double(i) * coefs[i];
     }

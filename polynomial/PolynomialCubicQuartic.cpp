@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-using namespace opm::poly;
+using namespace opm::detail::poly;
 
 namespace {
 
@@ -59,7 +59,7 @@ void FerrariRoots(double p, double q, double u, RootList& roots) {
 
 } // namespace
 
-void opm::poly::CubicRoots(const double* coefs, RootList& roots) {
+void opm::detail::poly::CubicRoots(const double* coefs, RootList& roots) {
     const double a2 = coefs[2] / coefs[3];
     const double a1 = coefs[1] / coefs[3];
     const double a0 = coefs[0] / coefs[3];
@@ -96,7 +96,7 @@ void opm::poly::CubicRoots(const double* coefs, RootList& roots) {
     }
 }
 
-void opm::poly::QuarticRoots(const double* coefs, RootList& roots) {
+void opm::detail::poly::QuarticRoots(const double* coefs, RootList& roots) {
     const double b3 = coefs[3] / coefs[4];
     const double b2 = coefs[2] / coefs[4];
     const double b1 = coefs[1] / coefs[4];

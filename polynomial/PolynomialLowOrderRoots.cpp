@@ -5,9 +5,9 @@
 
 #include <cmath>
 
-using namespace opm::poly;
+using namespace opm::detail::poly;
 
-void opm::poly::QuadraticRoots(const double* coefs, RootList& roots) {
+void opm::detail::poly::QuadraticRoots(const double* coefs, RootList& roots) {
     const double c0 = coefs[0];
     const double c1 = coefs[1];
     const double c2 = coefs[2];

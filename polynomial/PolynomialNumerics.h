@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <vector>
 
-namespace opm::poly {
+namespace opm::detail::poly {
 
 // Zero tolerance of every negligibility test of the root finders.
 constexpr double kZeroTolerance = 1e-14;
@@ -101,4 +101,4 @@ void QuarticRoots(const double* coefs, RootList& roots);
 // derivative[i - 1] = i * coefs[i] for i = 1 .. n - 1 (n >= 2 coefficients in).
 void Differentiate(const double* coefs, std::size_t n, double* derivative);
 
-} // namespace opm::poly
+} // namespace opm::detail::poly

@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-using namespace opm::poly;
+using namespace opm::detail::poly;
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Area-halving abscissa of a spline over a window: bisection on the integral from the window's
 // left end, stopped when the partial area is within +-1 ppm of half the total.
 #include "OstraPureMath/Splines.h"
-#include "frame/ModuleConstants.h"
+#include "common/ModuleConstants.h"
 #include "splines/SplineSearch.h"
 
 #include <cmath>
@@ -40,10 +40,11 @@ void Splines::CubicSplineCentroid(double a, double b, long n, const double* x, c
         } else {
             right = mid;
         }
-        if (std::fabs(left - right) < opm::kModuleTolerance) {
+        if (std::fabs(left - right) < opm::detail::kModuleTolerance) {
             break;
         }
-        if (opm::splines::BisectionCannotProceed(mid, leftBefore, rightBefore, left, right)) {
+        if (opm::detail::splines::BisectionCannotProceed(mid, leftBefore, rightBefore, left,
+                                                         right)) {
             break;
         }
     }

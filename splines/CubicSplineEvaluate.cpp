@@ -18,7 +18,7 @@ long SelectInterval(double X, long n, const double* x) {
     if (X >= x[n]) {
         return n - 1;
     }
-    return opm::splines::FindContainingInterval(X, n, x);
+    return opm::detail::splines::FindContainingInterval(X, n, x);
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 // stationary points of the two cubics that meet at that knot (roots of the quadratic S_i').
 #include "OstraPureMath/DoubleArray.h"
 #include "OstraPureMath/Splines.h"
-#include "frame/ModuleConstants.h"
+#include "common/ModuleConstants.h"
 #include "splines/SplineSearch.h"
 
 #include <cmath>
@@ -45,7 +45,7 @@ void HighestKnotDownward(long from, double a, const double* x, const double* y, 
 
 // Root of (-k2 -+ D) with the numerator snapped to 0 below the tolerance, over 3 k3.
 double StationaryOffset(double numerator, double k3) {
-    if (std::fabs(numerator) < opm::kModuleTolerance) {
+    if (std::fabs(numerator) < opm::detail::kModuleTolerance) {
         return 0.0;
     }
     return numerator / (3.0 * k3);
@@ -61,7 +61,7 @@ void AppendStationaryPoints(long j, const double* x, const double* cubicCoef,
     const double k3 = cubicCoef[j];
     const double k2 = quadCoef[j];
     const double k1 = linCoef[j];
-    if (std::fabs(k3) < opm::kModuleTolerance) {
+    if (std::fabs(k3) < opm::detail::kModuleTolerance) {
         const double t = (k1 * -0.5) / k2;
         if (parabolaOffset != nullptr) {
             *parabolaOffset = t;
@@ -91,7 +91,7 @@ bool Splines::CubicSplineMax(double a, double b, long n, const double* x, const 
     if (n < kMinimumKnots || !(a < b) || !(x[1] <= a) || !(b <= x[n])) {
         return false;
     }
-    const long ia = opm::splines::FindContainingInterval(a, n, x);
+    const long ia = opm::detail::splines::FindContainingInterval(a, n, x);
     if (ia == 0) {
         return false; // knots out of order
     }
@@ -107,7 +107,7 @@ bool Splines::CubicSplineMax(double a, double b, long n, const double* x, const 
     HighestKnotUpward(best + 1, b, n, x, y, best, yMax);
 
     slope = linCoef[best];
-    if (std::fabs(linCoef[best]) < opm::kModuleTolerance) {
+    if (std::fabs(linCoef[best]) < opm::detail::kModuleTolerance) {
         xMax = x[best];
         yMax = y[best];
         return true;

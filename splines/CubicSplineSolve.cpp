@@ -1,6 +1,6 @@
 // Inverse evaluation of a spline: bisection for S(X) = target on a caller-given bracket.
 #include "OstraPureMath/Splines.h"
-#include "frame/ModuleConstants.h"
+#include "common/ModuleConstants.h"
 #include "splines/SplineSearch.h"
 
 #include <cmath>
@@ -22,13 +22,13 @@ void Splines::CubicSplineSolve(double target, double lo, double hi, long n, cons
         } else {
             lo = mid;
         }
-        if (std::fabs(lo - hi) < opm::kModuleTolerance) {
+        if (std::fabs(lo - hi) < opm::detail::kModuleTolerance) {
             return;
         }
-        if (std::fabs(fMid) < opm::kModuleTolerance) {
+        if (std::fabs(fMid) < opm::detail::kModuleTolerance) {
             return;
         }
-        if (opm::splines::BisectionCannotProceed(mid, loBefore, hiBefore, lo, hi)) {
+        if (opm::detail::splines::BisectionCannotProceed(mid, loBefore, hiBefore, lo, hi)) {
             return;
         }
     }

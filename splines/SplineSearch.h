@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-namespace opm::splines {
+namespace opm::detail::splines {
 
 // First interval i in 1..n-1 with x[i] <= X <= x[i+1], by a linear scan from the first
 // interval; 0 when none qualifies (X NaN or knots out of order).
@@ -31,4 +31,4 @@ inline bool BisectionCannotProceed(double mid, double leftBefore, double rightBe
     return mid == leftBefore || mid == rightBefore || !std::isfinite(left) || !std::isfinite(right);
 }
 
-} // namespace opm::splines
+} // namespace opm::detail::splines

@@ -67,7 +67,7 @@ void PolynomialCoefs(const MZBinArray& binArray, const MZArray& mzArray, unsigne
         designRows[i][degree] = 1.0;
     }
 
-    const opm::LesqsoEntry lesqso = opm::g_externalRoutines.lesqso;
+    const opm::detail::LesqsoEntry lesqso = opm::detail::g_externalRoutines.lesqso;
     if (lesqso == nullptr) {
         std::exit(1);
     }

@@ -11,12 +11,12 @@ int Line(double* x, double* y, int n, double& r1, double& r2, double& r3) {
     if (x == nullptr || y == nullptr || n <= 0) {
         return -1;
     }
-    const opm::StlineEntry stline = opm::g_externalRoutines.stline;
+    const opm::detail::StlineEntry stline = opm::detail::g_externalRoutines.stline;
     if (stline == nullptr) {
         std::exit(1);
     }
     stline(x, y, n, &r1, &r2, &r3);
-    const int* errorCode = opm::g_externalRoutines.sciErrCode;
+    const int* errorCode = opm::detail::g_externalRoutines.sciErrCode;
     if (errorCode == nullptr) {
         std::exit(1);
     }
@@ -24,7 +24,7 @@ int Line(double* x, double* y, int n, double& r1, double& r2, double& r3) {
 }
 
 int GaussSmooth(double* data, int p1, int p2, int p3, int p4, int p5) {
-    const opm::StgssmEntry stgssm = opm::g_externalRoutines.stgssm;
+    const opm::detail::StgssmEntry stgssm = opm::detail::g_externalRoutines.stgssm;
     if (stgssm == nullptr) {
         std::exit(1);
     }

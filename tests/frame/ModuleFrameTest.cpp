@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-namespace opm::test {
+namespace opm::detail::test {
 namespace {
 
 using CallLog = std::vector<std::string>;
@@ -385,4 +385,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
-} // namespace opm::test
+} // namespace opm::detail::test

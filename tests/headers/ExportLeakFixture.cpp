@@ -2,13 +2,13 @@
 // library's namespace and a free function outside the API) beside ones that are allowed.
 #include "OstraPureMath/Matrix.h"
 
-namespace opm {
+namespace opm::detail {
 namespace detail {
 double LeakedHelper(double x) {
     return 2.0 * x;
 }
 } // namespace detail
-} // namespace opm
+} // namespace opm::detail
 
 double NonApiFreeFunction(double x) {
     return x + 1.0;

@@ -75,16 +75,16 @@ struct Samples {
 class Fitting : public ::testing::Test {
 protected:
     void SetUp() override {
-        opm::g_externalRoutines = {FakeLesqso, FakeStline, &g_fakeErrorCode, FakeStgssm};
+        opm::detail::g_externalRoutines = {FakeLesqso, FakeStline, &g_fakeErrorCode, FakeStgssm};
         g_calls = Calls{};
     }
-    void TearDown() override { opm::g_externalRoutines = saved_; }
+    void TearDown() override { opm::detail::g_externalRoutines = saved_; }
     static void UseLibTorvik() {
-        opm::g_externalRoutines = {lesqso, stline, &sci_err_code, stgssm};
+        opm::detail::g_externalRoutines = {lesqso, stline, &sci_err_code, stgssm};
     }
 
 private:
-    opm::ExternalRoutineSlots saved_ = opm::g_externalRoutines;
+    opm::detail::ExternalRoutineSlots saved_ = opm::detail::g_externalRoutines;
 };
 
 TEST_F(Fitting, LineValidatesAndPassesItsArgumentsInOrder) {
@@ -119,14 +119,14 @@ TEST_F(Fitting, NullSlotsEndTheProcessWithStatusOne) {
     double x[] = {1, 2}, y[] = {3, 4}, r = 0;
     const Samples samples({1, 2, 3}, {1, 2, 3}), shortMz({1, 2, 3}, {1, 2});
     DoubleArray coefs;
-    opm::g_externalRoutines.stline = nullptr;
+    opm::detail::g_externalRoutines.stline = nullptr;
     EXPECT_EXIT(Statistics::Line(x, y, 2, r, r, r), ::testing::ExitedWithCode(1), "");
-    opm::g_externalRoutines.stline = TracingStline;
-    opm::g_externalRoutines.sciErrCode = nullptr; // tested only after the call
+    opm::detail::g_externalRoutines.stline = TracingStline;
+    opm::detail::g_externalRoutines.sciErrCode = nullptr; // tested only after the call
     EXPECT_EXIT(Statistics::Line(x, y, 2, r, r, r), ::testing::ExitedWithCode(1), "stline called");
-    opm::g_externalRoutines.stgssm = nullptr;
+    opm::detail::g_externalRoutines.stgssm = nullptr;
     EXPECT_EXIT(Statistics::GaussSmooth(x, 2, 0, 1, 1, 1), ::testing::ExitedWithCode(1), "");
-    opm::g_externalRoutines.lesqso = nullptr;
+    opm::detail::g_externalRoutines.lesqso = nullptr;
     EXPECT_EXIT(LeastSquares::PolynomialCoefs(samples.bins, samples.mz, 1, coefs),
                 ::testing::ExitedWithCode(1), "");
     // The slot is tested only after the work storage is filled: a short mzArray raises first.
