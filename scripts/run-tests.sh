@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds and runs every test: installs what is missing, then runs each workflow preset in turn.
+# Stops at the first failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+cmake --workflow --preset release
+cmake --workflow --preset asan
