@@ -21,6 +21,10 @@ set(allowed
     "^(vtable|typeinfo|typeinfo name|VTT|construction vtable) for ${api_classes}$"
     # The exported namespaces of free functions.
     "^(Statistics|Equation|LeastSquares)::"
+    # The modern interface (namespace opm, its classes' tables) and the C interface (opm_*).
+    "^opm::"
+    "^(vtable|typeinfo|typeinfo name) for opm::"
+    "^opm_[a-z0-9_]+$"
     # The framework's free functions.
     "^Afx[A-Za-z]+\\("
     # Symbols the linker defines in every shared object.
@@ -73,6 +77,10 @@ foreach(line IN LISTS lines)
             break()
         endif()
     endforeach()
+    # Internal helpers are never part of the API, whatever pattern they match.
+    if(name MATCHES "opm::detail::")
+        set(ok FALSE)
+    endif()
     if(NOT ok AND kind MATCHES "^[WVu]$")
         qualified_name("${name}" entity)
         if(entity MATCHES "${allowed_weak}")

@@ -3,11 +3,9 @@
 #include "OstraPureMath/Matrix.h"
 
 namespace opm::detail {
-namespace detail {
 double LeakedHelper(double x) {
     return 2.0 * x;
 }
-} // namespace detail
 } // namespace opm::detail
 
 double NonApiFreeFunction(double x) {
