@@ -1,0 +1,61 @@
+// The statistics functions of the C interface, over the opm:: operations of
+// OstraPureMath/opm/Statistics.h.
+#include "OstraPureMath/opm/Statistics.h"
+#include "capi/CapiGuard.h"
+
+using opm::detail::capi::CopyOut;
+using opm::detail::capi::Guard;
+using opm::detail::capi::RequireOutput;
+
+opm_status opm_median(const double* samples, size_t n, double* median) {
+    return Guard([&] {
+        RequireOutput("opm_median", "median", median);
+        *median = opm::median({samples, n});
+    });
+}
+
+opm_status opm_standard_deviation(const double* samples, size_t n, double* deviation) {
+    return Guard([&] {
+        RequireOutput("opm_standard_deviation", "deviation", deviation);
+        *deviation = opm::standardDeviation({samples, n});
+    });
+}
+
+opm_status opm_standard_deviation_two_pass(const double* samples, size_t n, double* deviation) {
+    return Guard([&] {
+        RequireOutput("opm_standard_deviation_two_pass", "deviation", deviation);
+        *deviation = opm::standardDeviationTwoPass({samples, n});
+    });
+}
+
+opm_status opm_rms(const double* samples, size_t n, double* rms) {
+    return Guard([&] {
+        RequireOutput("opm_rms", "rms", rms);
+        *rms = opm::rms({samples, n});
+    });
+}
+
+opm_status opm_fit_line(const double* x, const double* y, size_t n, double* intercept,
+                        double* slope, double* r) {
+    return Guard([&] {
+        RequireOutput("opm_fit_line", "intercept", intercept);
+        RequireOutput("opm_fit_line", "slope", slope);
+        RequireOutput("opm_fit_line", "r", r);
+        const opm::LineFit fit = opm::fitLine({x, n}, {y, n});
+        *intercept = fit.intercept;
+        *slope = fit.slope;
+        *r = fit.r;
+    });
+}
+
+opm_status opm_gaussian_smooth(double* samples, size_t n, int half_width, int passes) {
+    return Guard([&] { opm::gaussianSmooth({samples, n}, half_width, passes); });
+}
+
+opm_status opm_fit_polynomial(const double* x, const double* y, size_t n, unsigned degree,
+                              double* coefficients) {
+    return Guard([&] {
+        RequireOutput("opm_fit_polynomial", "coefficients", coefficients);
+        CopyOut(opm::fitPolynomial({x, n}, {y, n}, degree), coefficients);
+    });
+}
