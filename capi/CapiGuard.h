@@ -42,4 +42,15 @@ template <class Body> opm_status Guard(Body&& body) noexcept {
     return OPM_OK;
 }
 
+// Guard for a function with one double result: the result's pointer must not be null (`name` in
+// the message), and *out is written only once compute() has returned.
+template <class Compute>
+opm_status GuardResult(const char* function, const char* name, double* out,
+                       Compute&& compute) noexcept {
+    return Guard([&] {
+        RequireOutput(function, name, out);
+        *out = compute();
+    });
+}
+
 } // namespace opm::detail::capi

@@ -5,6 +5,7 @@
 
 using opm::detail::capi::CopyOut;
 using opm::detail::capi::Guard;
+using opm::detail::capi::GuardResult;
 using opm::detail::capi::RequireOutput;
 
 namespace {
@@ -19,9 +20,8 @@ void WriteList(const std::vector<double>& values, double* out, size_t* count) {
 } // namespace
 
 opm_status opm_polynomial_value(const double* coefficients, size_t count, double x, double* value) {
-    return Guard([&] {
-        RequireOutput("opm_polynomial_value", "value", value);
-        *value = opm::polynomialValue({coefficients, count}, x);
+    return GuardResult("opm_polynomial_value", "value", value, [&] {
+        return opm::polynomialValue({coefficients, count}, x);
     });
 }
 
@@ -54,8 +54,7 @@ opm_status opm_polynomial_extrema(const double* coefficients, size_t count, doub
 
 opm_status opm_polynomial_bisection(const double* coefficients, size_t count, double y, double x1,
                                     double x2, double* x) {
-    return Guard([&] {
-        RequireOutput("opm_polynomial_bisection", "x", x);
-        *x = opm::polynomialBisection({coefficients, count}, y, x1, x2);
+    return GuardResult("opm_polynomial_bisection", "x", x, [&] {
+        return opm::polynomialBisection({coefficients, count}, y, x1, x2);
     });
 }

@@ -7,6 +7,7 @@ struct opm_spline {
 };
 
 using opm::detail::capi::Guard;
+using opm::detail::capi::GuardResult;
 using opm::detail::capi::RequireOutput;
 
 namespace {
@@ -34,44 +35,30 @@ void opm_spline_destroy(opm_spline* spline) {
 }
 
 opm_status opm_spline_value(const opm_spline* spline, double at, double* value) {
-    return Guard([&] {
-        const opm::CubicSpline& s = Spline("opm_spline_value", spline);
-        RequireOutput("opm_spline_value", "value", value);
-        *value = s.value(at);
-    });
+    return GuardResult("opm_spline_value", "value", value,
+                       [&] { return Spline("opm_spline_value", spline).value(at); });
 }
 
 opm_status opm_spline_value_any_knot_count(const opm_spline* spline, double at, double* value) {
-    return Guard([&] {
-        const opm::CubicSpline& s = Spline("opm_spline_value_any_knot_count", spline);
-        RequireOutput("opm_spline_value_any_knot_count", "value", value);
-        *value = s.valueAnyKnotCount(at);
+    return GuardResult("opm_spline_value_any_knot_count", "value", value, [&] {
+        return Spline("opm_spline_value_any_knot_count", spline).valueAnyKnotCount(at);
     });
 }
 
 opm_status opm_spline_slope(const opm_spline* spline, double at, double* slope) {
-    return Guard([&] {
-        const opm::CubicSpline& s = Spline("opm_spline_slope", spline);
-        RequireOutput("opm_spline_slope", "slope", slope);
-        *slope = s.slope(at);
-    });
+    return GuardResult("opm_spline_slope", "slope", slope,
+                       [&] { return Spline("opm_spline_slope", spline).slope(at); });
 }
 
 opm_status opm_spline_integral(const opm_spline* spline, double from, double to, double* area) {
-    return Guard([&] {
-        const opm::CubicSpline& s = Spline("opm_spline_integral", spline);
-        RequireOutput("opm_spline_integral", "area", area);
-        *area = s.integral(from, to);
-    });
+    return GuardResult("opm_spline_integral", "area", area,
+                       [&] { return Spline("opm_spline_integral", spline).integral(from, to); });
 }
 
 opm_status opm_spline_solve(const opm_spline* spline, double target, double lo, double hi,
                             double* at) {
-    return Guard([&] {
-        const opm::CubicSpline& s = Spline("opm_spline_solve", spline);
-        RequireOutput("opm_spline_solve", "at", at);
-        *at = s.solve(target, lo, hi);
-    });
+    return GuardResult("opm_spline_solve", "at", at,
+                       [&] { return Spline("opm_spline_solve", spline).solve(target, lo, hi); });
 }
 
 opm_status opm_spline_maximum(const opm_spline* spline, double a, double b, int* found, double* at,

@@ -5,34 +5,27 @@
 
 using opm::detail::capi::CopyOut;
 using opm::detail::capi::Guard;
+using opm::detail::capi::GuardResult;
 using opm::detail::capi::RequireOutput;
 
 opm_status opm_median(const double* samples, size_t n, double* median) {
-    return Guard([&] {
-        RequireOutput("opm_median", "median", median);
-        *median = opm::median({samples, n});
-    });
+    return GuardResult("opm_median", "median", median, [&] { return opm::median({samples, n}); });
 }
 
 opm_status opm_standard_deviation(const double* samples, size_t n, double* deviation) {
-    return Guard([&] {
-        RequireOutput("opm_standard_deviation", "deviation", deviation);
-        *deviation = opm::standardDeviation({samples, n});
+    return GuardResult("opm_standard_deviation", "deviation", deviation, [&] {
+        return opm::standardDeviation({samples, n});
     });
 }
 
 opm_status opm_standard_deviation_two_pass(const double* samples, size_t n, double* deviation) {
-    return Guard([&] {
-        RequireOutput("opm_standard_deviation_two_pass", "deviation", deviation);
-        *deviation = opm::standardDeviationTwoPass({samples, n});
+    return GuardResult("opm_standard_deviation_two_pass", "deviation", deviation, [&] {
+        return opm::standardDeviationTwoPass({samples, n});
     });
 }
 
 opm_status opm_rms(const double* samples, size_t n, double* rms) {
-    return Guard([&] {
-        RequireOutput("opm_rms", "rms", rms);
-        *rms = opm::rms({samples, n});
-    });
+    return GuardResult("opm_rms", "rms", rms, [&] { return opm::rms({samples, n}); });
 }
 
 opm_status opm_fit_line(const double* x, const double* y, size_t n, double* intercept,

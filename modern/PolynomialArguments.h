@@ -11,10 +11,10 @@ namespace opm::detail {
 // returns the degree.
 unsigned int CheckedDegree(const char* operation, Span<const double> coefficients);
 
-// Finite coefficients of degree 1 to 4 with a non-zero leading one, and a finite target.
-void RequireRootsArguments(const char* operation, Span<const double> coefficients, double y);
-
-// Polynomial::Solve(y) over a copy of the coefficients: the real roots, ascending.
-std::vector<double> ExactRoots(Span<const double> coefficients, double y);
+// Polynomial::Solve(y) over a copy of the coefficients: the real roots, ascending. Requires
+// finite coefficients of degree 1 to 4 with a non-zero leading one and a finite target
+// (InvalidArgument), and throws NotConverged when a root comes out non-finite.
+std::vector<double> CheckedExactRoots(const char* operation, Span<const double> coefficients,
+                                      double y);
 
 } // namespace opm::detail

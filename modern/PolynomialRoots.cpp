@@ -21,7 +21,8 @@ unsigned int CheckedDegree(const char* operation, Span<const double> coefficient
     return static_cast<unsigned int>(degree);
 }
 
-void RequireRootsArguments(const char* operation, Span<const double> coefficients, double y) {
+std::vector<double> CheckedExactRoots(const char* operation, Span<const double> coefficients,
+                                      double y) {
     RequireFiniteData(operation, "coefficients", coefficients);
     RequireFinite(operation, "y", y);
     if (coefficients.size() < 2 || coefficients.size() > 5) {
@@ -33,12 +34,13 @@ void RequireRootsArguments(const char* operation, Span<const double> coefficient
         Refuse(operation, "the leading coefficient is 0 (give the coefficients up to the highest "
                           "non-zero power)");
     }
-}
-
-std::vector<double> ExactRoots(Span<const double> coefficients, double y) {
     std::vector<double> copy(coefficients.begin(), coefficients.end());
     std::vector<double> roots;
     ::Polynomial(copy).Solve(y, roots);
+    RequireFiniteResult(operation,
+                        "a root is not finite (the leading coefficient is tiny against the "
+                        "others)",
+                        roots);
     return roots;
 }
 
@@ -59,15 +61,8 @@ double polynomialValue(Span<const double> coefficients, double x) {
 
 std::vector<double> polynomialRoots(Span<const double> coefficients, double y) {
     constexpr const char* kOperation = "opm::polynomialRoots";
-    return detail::Guarded(kOperation, [&] {
-        detail::RequireRootsArguments(kOperation, coefficients, y);
-        std::vector<double> roots = detail::ExactRoots(coefficients, y);
-        detail::RequireFiniteResult(kOperation,
-                                    "a root is not finite (the leading coefficient is tiny "
-                                    "against the others)",
-                                    roots);
-        return roots;
-    });
+    return detail::Guarded(kOperation,
+                           [&] { return detail::CheckedExactRoots(kOperation, coefficients, y); });
 }
 
 std::vector<double> polynomialExtrema(Span<const double> coefficients) {

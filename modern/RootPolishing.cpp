@@ -50,12 +50,7 @@ double Polish(double root, double y, const std::vector<double>& coefficients,
 std::vector<double> polynomialRootsPolished(Span<const double> coefficients, double y) {
     constexpr const char* kOperation = "opm::polynomialRootsPolished";
     return detail::Guarded(kOperation, [&] {
-        detail::RequireRootsArguments(kOperation, coefficients, y);
-        std::vector<double> roots = detail::ExactRoots(coefficients, y);
-        detail::RequireFiniteResult(kOperation,
-                                    "a root is not finite (the leading coefficient is tiny "
-                                    "against the others)",
-                                    roots);
+        std::vector<double> roots = detail::CheckedExactRoots(kOperation, coefficients, y);
         std::vector<double> copy(coefficients.begin(), coefficients.end());
         const std::vector<double> derivative = ::Polynomial(copy).GetFirstDer();
         for (double& root : roots) {
