@@ -14,9 +14,8 @@ namespace opm {
 
 namespace {
 
-// The fewest knots the routines that search the spline (inverse, maximum) work with: below it
-// the exact evaluation is 0 everywhere.
-constexpr std::size_t kSearchKnots = 6;
+// The fewest knots the searches (inverse, maximum) work with: the exact evaluation's minimum.
+constexpr std::size_t kSearchKnots = detail::splines::kMinimumEvaluatedKnots;
 
 std::size_t MinimumKnots(const char* operation, EndCondition ends) {
     switch (ends) {
@@ -39,6 +38,14 @@ void RequireIncreasing(const char* operation, Span<const double> x) {
                                           "] = " + detail::Text(x[k]) + " follows " +
                                           detail::Text(x[k - 1]));
         }
+    }
+}
+
+void RequireSearchKnots(const char* operation, std::size_t knots) {
+    if (knots < kSearchKnots) {
+        detail::Refuse(operation, "the spline has " + detail::Text(knots) + " knots; at least " +
+                                      detail::Text(kSearchKnots) +
+                                      " are needed (below that the exact evaluation is 0)");
     }
 }
 
@@ -132,7 +139,7 @@ double CubicSpline::solve(double target, double lo, double hi) const {
         detail::RequireFinite(kOperation, "target", target);
         detail::RequireFinite(kOperation, "lo", lo);
         detail::RequireFinite(kOperation, "hi", hi);
-        detail::RequireAtLeast(kOperation, "the spline's knots", m_size, kSearchKnots);
+        RequireSearchKnots(kOperation, m_size);
         const double atLo = value(lo) - target;
         const double atHi = value(hi) - target;
         if (!((atLo < 0.0 && atHi > 0.0) || (atLo > 0.0 && atHi < 0.0))) {
@@ -164,7 +171,7 @@ void RequireWindow(const char* operation, double a, double b, Span<const double>
 std::optional<SplineMaximum> CubicSpline::maximum(double a, double b) const {
     constexpr const char* kOperation = "opm::CubicSpline::maximum";
     return detail::Guarded(kOperation, [&]() -> std::optional<SplineMaximum> {
-        detail::RequireAtLeast(kOperation, "the spline's knots", m_size, kSearchKnots);
+        RequireSearchKnots(kOperation, m_size);
         RequireWindow(kOperation, a, b, knots());
         double slopeThere = 0.0;
         SplineMaximum found;

@@ -6,9 +6,6 @@
 
 namespace {
 
-// Smallest spline that CubicSplineEval evaluates.
-constexpr long kMinimumEvaluatedKnots = 6;
-
 // Interval whose cubic represents the spline at X: 1 at and left of x[1], n-1 at and right of
 // x[n], else the first interval containing X (an inner knot belongs to the interval on its
 // left); 0 when none qualifies.
@@ -39,7 +36,7 @@ double ValueOnSelectedInterval(double X, long n, const double* x, const double* 
 
 double Value(double X, long n, const double* x, const double* y, const double* cubicCoef,
              const double* quadCoef, const double* linCoef) {
-    if (n < kMinimumEvaluatedKnots) {
+    if (n < opm::detail::splines::kMinimumEvaluatedKnots) {
         return 0.0;
     }
     return ValueOnSelectedInterval(X, n, x, y, cubicCoef, quadCoef, linCoef);

@@ -5,6 +5,9 @@
 
 namespace opm::detail::splines {
 
+// Smallest spline that Splines::CubicSplineEval evaluates: below it the value is 0 everywhere.
+constexpr long kMinimumEvaluatedKnots = 6;
+
 // S(X) on the interval that the linear scan selects: 1 at and left of x[1], n-1 at and right of
 // x[n], else the first interval containing X (an inner knot belongs to the interval on its
 // left); 0 when none qualifies. No minimum on n.
