@@ -1,5 +1,7 @@
 #include "spectrum/SlidingOrderStatistics.h"
 
+#include "spectrum/SlidingWindows.h"
+
 #include <algorithm>
 #include <numeric>
 
@@ -121,6 +123,14 @@ double SlidingOrderStatistics::Deviation(double median) {
         return 0.0; // more than half of the window equals its median
     }
     return std::min(Smallest(above + m_half) - median, median - Smallest(above - 1));
+}
+
+std::vector<double> MovingMedian(const double* values, std::size_t n, std::size_t window) {
+    std::vector<double> medians(n - window + 1);
+    SlidingOrderStatistics statistics(values, n, window);
+    statistics.ForEachWindow(
+        false, [&](std::size_t start, double median, double) { medians[start] = median; });
+    return spectrum::SpreadToSamples(medians, n, window);
 }
 
 } // namespace opm::detail

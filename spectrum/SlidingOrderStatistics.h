@@ -60,4 +60,8 @@ private:
     std::size_t m_crossing;                       // previous window's crossing rank i
 };
 
+// Median of the window of every sample (the family's windows: `window` samples, odd and at most
+// n, centred and shifted inwards at the ends).
+std::vector<double> MovingMedian(const double* values, std::size_t n, std::size_t window);
+
 } // namespace opm::detail

@@ -2,6 +2,7 @@
 #include "OstraPureMath/Statistics.h"
 #include "OstraPureMath/opm/Error.h"
 #include "spectrum/PeakSearch.h"
+#include "spectrum/SlidingOrderStatistics.h"
 #include "spectrum/SpectrumInternal.h"
 
 #include <algorithm>
@@ -72,13 +73,28 @@ std::vector<double> Difference(const std::vector<double>& a, const std::vector<d
     return difference;
 }
 
+// Both baselines run along the lower edge of the noise; raised by the median of what lies above
+// them over the noise window, they run through its middle, and heights and areas of small peaks
+// lose the bias of about one noise sigma that the lower edge gives them.
+std::vector<double> Centred(std::vector<double> baseline, const std::vector<double>& smoothed,
+                            const PeakParameters& p) {
+    const std::size_t n = smoothed.size();
+    const std::vector<double> above = Difference(smoothed, baseline);
+    const std::vector<double> offset =
+        detail::MovingMedian(above.data(), n, OddWindow(p.noise_window, n));
+    for (std::size_t i = 0; i < n; ++i) {
+        baseline[i] += offset[i];
+    }
+    return baseline;
+}
+
 SpectrumAnalysis Analyse(const double* mz, const double* intensity, std::size_t n,
                          const PeakParameters& p) {
     const IntensityScale scale = ScaleOf(intensity, n);
     const std::vector<double> y = ScaledDown(intensity, n, scale);
     SpectrumAnalysis analysis;
     analysis.smoothed = Smoothed(y, p);
-    analysis.baseline = Baseline(analysis.smoothed, p);
+    analysis.baseline = Centred(Baseline(analysis.smoothed, p), analysis.smoothed, p);
     analysis.noise = local_noise(Difference(y, analysis.baseline), p.noise_window);
     const std::vector<double> s = Difference(analysis.smoothed, analysis.baseline);
     for (const PeakSpan& span : DetectPeaks(s, analysis.noise, p, analysis.unassessed)) {

@@ -119,7 +119,7 @@ struct Peak {
 
 struct SpectrumAnalysis {
     std::vector<double> smoothed; // smoothed intensities
-    std::vector<double> baseline; // baseline under the smoothed intensities
+    std::vector<double> baseline; // baseline under the smoothed intensities (step 2)
     std::vector<double> noise;    // local noise of intensity - baseline
     std::vector<Peak> peaks;      // ascending apex position
     // Local maxima above the baseline that could not be assessed because the local noise at
@@ -129,7 +129,9 @@ struct SpectrumAnalysis {
 
 // The whole analysis of a profile spectrum (mz[0..n-1] strictly increasing, intensity[0..n-1],
 // both finite, n >= min_knots):
-//  1. smooth the intensities; 2. baseline of the smoothed intensities; 3. local noise of
+//  1. smooth the intensities; 2. baseline of the smoothed intensities (SNIP or moving minimum,
+//  both along the lower edge of the noise), raised by the median of smoothed - baseline over
+//  the noise window so that it runs through the middle of the noise; 3. local noise of
 //  intensity - baseline; 4. local maxima of s = smoothed - baseline with s >= snr x noise, taken
 //  from the highest down. For each, both flanks are followed outwards to the half-height points
 //  and to the base (linear interpolation between samples; a valley or a higher sample ends a
