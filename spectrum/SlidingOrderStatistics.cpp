@@ -10,37 +10,32 @@ namespace opm::detail {
 SlidingOrderStatistics::SlidingOrderStatistics(const double* values, std::size_t n,
                                                std::size_t window)
     : m_values(values), m_n(n), m_window(window), m_half(window / 2), m_crossing(window / 2 + 1) {
-    const std::size_t capacity = 2 * window - 1;
+    const std::size_t capacity = (kChunkWindows + 1) * window;
     m_sorted.reserve(capacity);
     m_position.reserve(capacity);
+    m_order.reserve(capacity);
     m_tree.reserve(capacity + 1);
 }
 
 void SlidingOrderStatistics::LoadChunk(std::size_t start) {
     m_chunkStart = start;
-    m_chunkEnd = std::min(start + m_window, m_n - m_window + 1);
+    m_chunkEnd = std::min(start + kChunkWindows * m_window, m_n - m_window + 1);
     const std::size_t count = m_chunkEnd - start + m_window - 1;
-    const double* values = m_values + start;
     // Sorted by value, equal values by index: every value gets a position of its own.
-    std::vector<std::uint32_t>& order = m_position;
-    order.resize(count);
-    std::iota(order.begin(), order.end(), 0u);
-    std::sort(order.begin(), order.end(), [values](std::uint32_t a, std::uint32_t b) {
-        return values[a] < values[b] || (values[a] == values[b] && a < b);
-    });
+    m_order.resize(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        m_order[k] = {m_values[start + k], static_cast<std::uint32_t>(k)};
+    }
+    std::sort(m_order.begin(), m_order.end());
     m_sorted.resize(count);
+    m_position.resize(count);
     m_tree.assign(count + 1, 0);
     for (std::size_t p = 0; p < count; ++p) {
-        m_sorted[p] = values[order[p]];
-        if (order[p] < m_window) {
+        m_sorted[p] = m_order[p].first;
+        m_position[m_order[p].second] = static_cast<std::uint32_t>(p);
+        if (m_order[p].second < m_window) {
             m_tree[p + 1] = 1;
         }
-    }
-    // order becomes its inverse, the sorted position of each value (in place, by cycles would
-    // save little: one pass through a copy of the permutation).
-    const std::vector<std::uint32_t> permutation(order);
-    for (std::size_t p = 0; p < count; ++p) {
-        m_position[permutation[p]] = static_cast<std::uint32_t>(p);
     }
     // Linear Fenwick build: each node passes its sum on to its parent.
     for (std::size_t node = 1; node <= count; ++node) {
@@ -82,8 +77,20 @@ double SlidingOrderStatistics::Smallest(std::size_t rank) const {
     return m_sorted[node];
 }
 
-bool SlidingOrderStatistics::CrossedAt(std::size_t i, double median) const {
-    return median - Smallest(i) <= Smallest(i + m_half) - median;
+double SlidingOrderStatistics::Remembered(std::size_t rank) {
+    for (const auto& [known, value] : m_remembered) {
+        if (known == rank) {
+            return value;
+        }
+    }
+    const double value = Smallest(rank);
+    m_remembered[m_nextMemory] = {rank, value};
+    m_nextMemory = (m_nextMemory + 1) % m_remembered.size();
+    return value;
+}
+
+bool SlidingOrderStatistics::CrossedAt(std::size_t i, double median) {
+    return median - Remembered(i) <= Remembered(i + m_half) - median;
 }
 
 double SlidingOrderStatistics::Deviation(double median) {
@@ -91,6 +98,7 @@ double SlidingOrderStatistics::Deviation(double median) {
     if (m_half == 0) {
         return 0.0;
     }
+    m_remembered.fill({0, 0.0}); // rank 0 is never asked for
     // Bracket the first crossing as (below, above] by galloping from the previous one, where
     // `below` does not cross (0 stands for "none does") and `above` crosses; then halve.
     std::size_t below = 0, above = last;
@@ -122,7 +130,7 @@ double SlidingOrderStatistics::Deviation(double median) {
     if (above == 1) {
         return 0.0; // more than half of the window equals its median
     }
-    return std::min(Smallest(above + m_half) - median, median - Smallest(above - 1));
+    return std::min(Remembered(above + m_half) - median, median - Remembered(above - 1));
 }
 
 std::vector<double> MovingMedian(const double* values, std::size_t n, std::size_t window) {

@@ -3,7 +3,7 @@
 // where d is how far the deviation's rank block moved since the previous window (a few ranks on
 // noise; at most w).
 //
-// Method: the sequence is cut into chunks of w window starts. The 2w - 1 values that the windows
+// Method: the sequence is cut into chunks of 3w window starts. The 4w - 1 values that the windows
 // of one chunk can hold are sorted once (O(w log w) per chunk, O(n log w) in all), and a Fenwick
 // tree over their sorted positions counts which of them are in the current window. Sliding by one
 // sample removes one count and adds one. The k-th smallest value of the window is found by one
@@ -14,12 +14,16 @@
 // consecutive ranks [i, i + h] with 1 <= i <= h + 1, and the deviation is the smallest of
 // max(m - x_(i), x_(i+h) - m) over those blocks. The first term falls and the second rises with
 // i, so the best block is where they cross: found by a galloping search that starts from the
-// previous window's crossing, two tree descents per probe. The result is one of the window's
-// differences m - x or x - m, so it equals, bit for bit, what a sort of every window gives.
+// previous window's crossing, two tree descents per probe (the last few order statistics are
+// remembered, so the usual case of an unmoved crossing costs four descents in all). The result is
+// one of the window's differences m - x or x - m, so it equals, bit for bit, what a sort of every
+// window gives.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace opm::detail {
@@ -47,17 +51,23 @@ private:
     void LoadChunk(std::size_t start); // sorts the values of the chunk that begins at start
     void Add(std::size_t position, int delta);
     double Smallest(std::size_t rank) const; // rank from 1
+    double Remembered(std::size_t rank);     // Smallest, remembered within one window
     double Deviation(double median);
-    bool CrossedAt(std::size_t i, double median) const; // m - x_(i) <= x_(i+h) - m
+    bool CrossedAt(std::size_t i, double median); // m - x_(i) <= x_(i+h) - m
+
+    static constexpr std::size_t kChunkWindows = 3; // window starts per chunk, in windows
 
     const double* m_values;
     std::size_t m_n, m_window, m_half;
     std::size_t m_chunkStart = 0, m_chunkEnd = 0; // window starts served by the loaded chunk
     std::vector<double> m_sorted;                 // the chunk's values, ascending
     std::vector<std::uint32_t> m_position;        // sorted position of values[chunkStart + k]
-    std::vector<int> m_tree;                      // Fenwick tree over sorted positions, 1-based
-    std::size_t m_treeTop = 1;                    // highest power of two <= tree size
-    std::size_t m_crossing;                       // previous window's crossing rank i
+    std::vector<std::pair<double, std::uint32_t>> m_order; // sorting work: value, index
+    std::vector<int> m_tree;   // Fenwick tree over sorted positions, 1-based
+    std::size_t m_treeTop = 1; // highest power of two <= tree size
+    std::size_t m_crossing;    // previous window's crossing rank i
+    std::array<std::pair<std::size_t, double>, 4> m_remembered{}; // rank, value
+    std::size_t m_nextMemory = 0;
 };
 
 // Median of the window of every sample (the family's windows: `window` samples, odd and at most
