@@ -85,9 +85,9 @@ std::vector<WindowPeak> measure_windows(const double* x, const double* y, std::s
     }
     for (std::size_t k = 0; k < count; ++k) {
         if (!(first[k] < last[k] && last[k] < n && last[k] - first[k] + 1 >= kSplineMinimumKnots)) {
-            throw InvalidArgument("measure_windows: window " + std::to_string(k) + " [" +
-                                  std::to_string(first[k]) + ", " + std::to_string(last[k]) +
-                                  "] needs at least 6 samples inside 0.." + std::to_string(n - 1));
+            throw InvalidArgument("measure_windows: window " + Decimal(k) + " [" +
+                                  Decimal(first[k]) + ", " + Decimal(last[k]) +
+                                  "] needs at least 6 samples inside 0.." + Decimal(n - 1));
         }
     }
     return Guarded("measure_windows", [&] {

@@ -50,7 +50,7 @@ std::vector<double> Smoothed(const std::vector<double>& y, const PeakParameters&
     }
     if (status != 0) {
         throw InvalidArgument("analyse_spectrum: smoothing refused its arguments (code " +
-                              std::to_string(-status) + ")");
+                              Decimal(static_cast<std::size_t>(-status)) + ")");
     }
     return smoothed;
 }
@@ -133,9 +133,8 @@ SpectrumAnalysis analyse_spectrum(const std::vector<double>& mz,
                                   const std::vector<double>& intensity,
                                   const PeakParameters& parameters) {
     if (mz.size() != intensity.size()) {
-        throw InvalidArgument("analyse_spectrum: " + std::to_string(mz.size()) +
-                              " m/z values for " + std::to_string(intensity.size()) +
-                              " intensities");
+        throw InvalidArgument("analyse_spectrum: " + Decimal(mz.size()) + " m/z values for " +
+                              Decimal(intensity.size()) + " intensities");
     }
     return analyse_spectrum(mz.data(), intensity.data(), mz.size(), parameters);
 }

@@ -24,6 +24,10 @@ void RequireData(const void* data, std::size_t n, std::size_t minimum, const cha
 void RequireFinite(const double* values, std::size_t n, const char* what);
 void RequireIncreasing(const double* values, std::size_t n, const char* what);
 
+// A count in decimal digits. (Not std::to_string: its digit table is a unique symbol that
+// would keep the library from being unloaded.)
+std::string Decimal(std::size_t value);
+
 // The largest odd window of at most `window` (raised to odd) and at most n samples; n >= 1.
 std::size_t OddWindow(std::size_t window, std::size_t n);
 
