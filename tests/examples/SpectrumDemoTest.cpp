@@ -349,8 +349,12 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, InputHygiene,
     testing::Values(
         HygieneCase{"ByteOrderMark",
-                    [] { return ExportedProfile("\xEF\xBB\xBF" "bin,intensity\n", ""); }, 0,
-                    "Peaks (S/N", 1.0},
+                    [] {
+                        return ExportedProfile("\xEF\xBB\xBF"
+                                               "bin,intensity\n",
+                                               "");
+                    },
+                    0, "Peaks (S/N", 1.0},
         HygieneCase{"QuotedHeader", [] { return ExportedProfile("\"bin\",\"intensity\"\n", ""); },
                     0, "Peaks (S/N", 1.0},
         HygieneCase{"TrailingComma", [] { return ExportedProfile("bin,intensity,\n", ","); }, 0,
