@@ -147,8 +147,9 @@ struct SpectrumAnalysis {
 //  When the spline maximum search fails, or finds a maximum lower than the highest sample or
 //  outside its range, the apex is the highest sample and spline_apex is false; the peak is
 //  reported all the same.
-// Throws InvalidArgument for bad inputs or parameters (snr not positive, negative smoothing,
-// noise_window or baseline_width 0, min_knots < 6).
+// Throws InvalidArgument for bad inputs or parameters: snr not a positive number, negative
+// smoothing, noise_window or baseline_width 0, valley_depth negative, base_level outside
+// [0, 0.5), min_knots < 6, max_width_fwhm not positive, more than INT_MAX samples.
 OPM_API SpectrumAnalysis analyse_spectrum(const double* mz, const double* intensity, std::size_t n,
                                           const PeakParameters& parameters = {});
 OPM_API SpectrumAnalysis analyse_spectrum(const std::vector<double>& mz,
