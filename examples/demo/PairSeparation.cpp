@@ -98,7 +98,7 @@ DeconvolutionReport SeparatePair(const Profile& profile, const AnalysisReport& r
         const std::size_t i = rows[static_cast<std::size_t>(r - 1)];
         a[r][1] = Gaussian(profile.abscissa[i], result.bin[0], sigma);
         a[r][2] = Gaussian(profile.abscissa[i], result.bin[1], sigma);
-        b[r][1] = profile.intensity[i] - report.baseline[i];
+        b[r][1] = profile.intensity[i] - report.spectrum.baseline[i];
     }
     long rank = 2;
     matrix.SingularValueDecomposition(a.get(), b.get(), x.get(), residual.data(), m, rank, 1,
