@@ -42,7 +42,7 @@ CalibrationReport Calibrate(AbscissaKind kind, std::vector<ReferenceMatch> match
     calibration.references = std::move(matches);
     const std::size_t found = calibration.references.size();
     if (kind == AbscissaKind::MZ) {
-        calibration.note = "the profile's abscissa is m/z already; calibration skipped";
+        calibration.note = "the profile's abscissa is m/z already";
         return calibration;
     }
     if (found < settings.calibrationDegree + 2) {
@@ -50,7 +50,7 @@ CalibrationReport Calibrate(AbscissaKind kind, std::vector<ReferenceMatch> match
                            std::to_string(settings.referenceMasses.size()) +
                            " reference peaks, need " +
                            std::to_string(settings.calibrationDegree + 2) +
-                           "; calibration skipped, peaks reported in bins";
+                           "; peaks reported in bins";
         return calibration;
     }
     MZBinArray bins;
@@ -99,7 +99,7 @@ MassErrorTrend FitMassErrors(const AnalysisReport& report) {
     MassErrorTrend trend;
     const std::vector<ReferenceMatch>& references = report.calibration.references;
     if (references.size() < 2) {
-        trend.note = "needs at least two reference peaks; skipped";
+        trend.note = "needs at least two reference peaks";
         return trend;
     }
     std::vector<double> mz, error;
