@@ -34,11 +34,11 @@ opm_status opm_least_squares(const double* a, size_t m, size_t n, const double* 
         RequireOutputArray(kFunction, "residuals", residuals, nb);
         RequireOutput(kFunction, "converged", converged);
         const opm::LeastSquaresSolution solution =
-            opm::leastSquares({a, m, n}, {b, m, nb}, tolerance);
+            opm::least_squares({a, m, n}, {b, m, nb}, tolerance);
         CopyOut(solution.solution.values(), x);
-        CopyOut(solution.singularValues, singular_values);
+        CopyOut(solution.singular_values, singular_values);
         *rank = solution.rank;
-        CopyOut(solution.residualSumOfSquares, residuals);
+        CopyOut(solution.residual_sum_of_squares, residuals);
         *converged = solution.converged ? 1 : 0;
     });
 }
@@ -49,7 +49,7 @@ opm_status opm_compact_svd(const double* a, size_t m, size_t n, double* u, doubl
         RequireOutputArray(kFunction, "u", u, Elements(m, n));
         RequireOutputArray(kFunction, "w", w, n);
         RequireOutputArray(kFunction, "v", v, Elements(n, n));
-        const opm::CompactSvd svd = opm::compactSvd({a, m, n});
+        const opm::CompactSvd svd = opm::compact_svd({a, m, n});
         CopyOut(svd.u.values(), u);
         CopyOut(svd.w, w);
         CopyOut(svd.v.values(), v);
@@ -60,34 +60,34 @@ opm_status opm_compact_svd_solve(const double* u, const double* w, const double*
                                  size_t n, const double* b, double cutoff, double* x) {
     return Guard([&] {
         RequireOutputArray("opm_compact_svd_solve", "x", x, n);
-        CopyOut(opm::compactSvdSolve({u, m, n}, {w, n}, {v, n, n}, {b, m}, cutoff), x);
+        CopyOut(opm::compact_svd_solve({u, m, n}, {w, n}, {v, n, n}, {b, m}, cutoff), x);
     });
 }
 
 opm_status opm_cholesky_factor(const double* a, size_t n, double* u) {
     return Guard([&] {
         RequireOutputArray("opm_cholesky_factor", "u", u, Elements(n, n));
-        CopyOut(opm::choleskyFactor({a, n, n}).values(), u);
+        CopyOut(opm::cholesky_factor({a, n, n}).values(), u);
     });
 }
 
 opm_status opm_cholesky_inverse(const double* a, size_t n, double* inverse) {
     return Guard([&] {
         RequireOutputArray("opm_cholesky_inverse", "inverse", inverse, Elements(n, n));
-        CopyOut(opm::choleskyInverse({a, n, n}).values(), inverse);
+        CopyOut(opm::cholesky_inverse({a, n, n}).values(), inverse);
     });
 }
 
 opm_status opm_lu_solve(const double* a, size_t n, const double* b, double* x) {
     return Guard([&] {
         RequireOutputArray("opm_lu_solve", "x", x, n);
-        CopyOut(opm::luSolve({a, n, n}, {b, n}), x);
+        CopyOut(opm::lu_solve({a, n, n}, {b, n}), x);
     });
 }
 
 opm_status opm_vandermonde_solve(const double* x, const double* q, size_t n, double* w) {
     return Guard([&] {
         RequireOutputArray("opm_vandermonde_solve", "w", w, n);
-        CopyOut(opm::vandermondeSolve({x, n}, {q, n}), w);
+        CopyOut(opm::vandermonde_solve({x, n}, {q, n}), w);
     });
 }

@@ -21,7 +21,7 @@ void WriteList(const std::vector<double>& values, double* out, size_t* count) {
 
 opm_status opm_polynomial_value(const double* coefficients, size_t count, double x, double* value) {
     return GuardResult("opm_polynomial_value", "value", value, [&] {
-        return opm::polynomialValue({coefficients, count}, x);
+        return opm::polynomial_value({coefficients, count}, x);
     });
 }
 
@@ -30,7 +30,7 @@ opm_status opm_polynomial_roots(const double* coefficients, size_t count, double
     return Guard([&] {
         RequireOutput("opm_polynomial_roots", "roots", roots);
         RequireOutput("opm_polynomial_roots", "root_count", root_count);
-        WriteList(opm::polynomialRoots({coefficients, count}, y), roots, root_count);
+        WriteList(opm::polynomial_roots({coefficients, count}, y), roots, root_count);
     });
 }
 
@@ -39,7 +39,7 @@ opm_status opm_polynomial_roots_polished(const double* coefficients, size_t coun
     return Guard([&] {
         RequireOutput("opm_polynomial_roots_polished", "roots", roots);
         RequireOutput("opm_polynomial_roots_polished", "root_count", root_count);
-        WriteList(opm::polynomialRootsPolished({coefficients, count}, y), roots, root_count);
+        WriteList(opm::polynomial_roots_polished({coefficients, count}, y), roots, root_count);
     });
 }
 
@@ -48,13 +48,13 @@ opm_status opm_polynomial_extrema(const double* coefficients, size_t count, doub
     return Guard([&] {
         RequireOutput("opm_polynomial_extrema", "extrema", extrema);
         RequireOutput("opm_polynomial_extrema", "extremum_count", extremum_count);
-        WriteList(opm::polynomialExtrema({coefficients, count}), extrema, extremum_count);
+        WriteList(opm::polynomial_extrema({coefficients, count}), extrema, extremum_count);
     });
 }
 
 opm_status opm_polynomial_bisection(const double* coefficients, size_t count, double y, double x1,
                                     double x2, double* x) {
     return GuardResult("opm_polynomial_bisection", "x", x, [&] {
-        return opm::polynomialBisection({coefficients, count}, y, x1, x2);
+        return opm::polynomial_bisection({coefficients, count}, y, x1, x2);
     });
 }

@@ -41,7 +41,7 @@ opm_status opm_spline_value(const opm_spline* spline, double at, double* value) 
 
 opm_status opm_spline_value_any_knot_count(const opm_spline* spline, double at, double* value) {
     return GuardResult("opm_spline_value_any_knot_count", "value", value, [&] {
-        return Spline("opm_spline_value_any_knot_count", spline).valueAnyKnotCount(at);
+        return Spline("opm_spline_value_any_knot_count", spline).value_any_knot_count(at);
     });
 }
 

@@ -14,13 +14,13 @@ opm_status opm_median(const double* samples, size_t n, double* median) {
 
 opm_status opm_standard_deviation(const double* samples, size_t n, double* deviation) {
     return GuardResult("opm_standard_deviation", "deviation", deviation, [&] {
-        return opm::standardDeviation({samples, n});
+        return opm::standard_deviation({samples, n});
     });
 }
 
 opm_status opm_standard_deviation_two_pass(const double* samples, size_t n, double* deviation) {
     return GuardResult("opm_standard_deviation_two_pass", "deviation", deviation, [&] {
-        return opm::standardDeviationTwoPass({samples, n});
+        return opm::standard_deviation_two_pass({samples, n});
     });
 }
 
@@ -34,7 +34,7 @@ opm_status opm_fit_line(const double* x, const double* y, size_t n, double* inte
         RequireOutput("opm_fit_line", "intercept", intercept);
         RequireOutput("opm_fit_line", "slope", slope);
         RequireOutput("opm_fit_line", "r", r);
-        const opm::LineFit fit = opm::fitLine({x, n}, {y, n});
+        const opm::LineFit fit = opm::fit_line({x, n}, {y, n});
         *intercept = fit.intercept;
         *slope = fit.slope;
         *r = fit.r;
@@ -42,13 +42,13 @@ opm_status opm_fit_line(const double* x, const double* y, size_t n, double* inte
 }
 
 opm_status opm_gaussian_smooth(double* samples, size_t n, int half_width, int passes) {
-    return Guard([&] { opm::gaussianSmooth({samples, n}, half_width, passes); });
+    return Guard([&] { opm::gaussian_smooth({samples, n}, half_width, passes); });
 }
 
 opm_status opm_fit_polynomial(const double* x, const double* y, size_t n, unsigned degree,
                               double* coefficients) {
     return Guard([&] {
         RequireOutput("opm_fit_polynomial", "coefficients", coefficients);
-        CopyOut(opm::fitPolynomial({x, n}, {y, n}, degree), coefficients);
+        CopyOut(opm::fit_polynomial({x, n}, {y, n}, degree), coefficients);
     });
 }

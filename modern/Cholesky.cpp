@@ -1,4 +1,4 @@
-// opm::choleskyFactor and opm::choleskyInverse: the Cholesky routines of Matrix on 1-based
+// opm::cholesky_factor and opm::cholesky_inverse: the Cholesky routines of Matrix on 1-based
 // copies, with the positive definiteness that those routines do not test checked here.
 #include "OstraPureMath/Matrix.h"
 #include "OstraPureMath/opm/Error.h"
@@ -34,8 +34,8 @@ void RequirePositivePivots(const char* operation, MatrixView a, double** u, long
 
 } // namespace
 
-DenseMatrix choleskyFactor(MatrixView a) {
-    constexpr const char* kOperation = "opm::choleskyFactor";
+DenseMatrix cholesky_factor(MatrixView a) {
+    constexpr const char* kOperation = "opm::cholesky_factor";
     return detail::Guarded(kOperation, [&] {
         const long n = detail::RequireFiniteSquare(kOperation, "a", a);
         detail::OneBasedMatrix matrix(a);
@@ -46,8 +46,8 @@ DenseMatrix choleskyFactor(MatrixView a) {
     });
 }
 
-DenseMatrix choleskyInverse(MatrixView a) {
-    constexpr const char* kOperation = "opm::choleskyInverse";
+DenseMatrix cholesky_inverse(MatrixView a) {
+    constexpr const char* kOperation = "opm::cholesky_inverse";
     return detail::Guarded(kOperation, [&] {
         const long n = detail::RequireFiniteSquare(kOperation, "a", a);
         detail::OneBasedMatrix inverse(a);

@@ -1,4 +1,4 @@
-// opm::compactSvd and opm::compactSvdSolve: the compact SVD of Matrix and its
+// opm::compact_svd and opm::compact_svd_solve: the compact SVD of Matrix and its
 // back-substitution on 1-based copies of the caller's data.
 #include "OstraPureMath/Matrix.h"
 #include "OstraPureMath/opm/Error.h"
@@ -12,8 +12,8 @@
 
 namespace opm {
 
-CompactSvd compactSvd(MatrixView a) {
-    constexpr const char* kOperation = "opm::compactSvd";
+CompactSvd compact_svd(MatrixView a) {
+    constexpr const char* kOperation = "opm::compact_svd";
     return detail::Guarded(kOperation, [&] {
         detail::RequireFiniteMatrix(kOperation, "a", a);
         if (a.rows() < 1 || a.cols() < 1) {
@@ -38,9 +38,9 @@ CompactSvd compactSvd(MatrixView a) {
     });
 }
 
-std::vector<double> compactSvdSolve(MatrixView u, Span<const double> w, MatrixView v,
-                                    Span<const double> b, double cutoff) {
-    constexpr const char* kOperation = "opm::compactSvdSolve";
+std::vector<double> compact_svd_solve(MatrixView u, Span<const double> w, MatrixView v,
+                                      Span<const double> b, double cutoff) {
+    constexpr const char* kOperation = "opm::compact_svd_solve";
     return detail::Guarded(kOperation, [&] {
         detail::RequireFiniteMatrix(kOperation, "u", u);
         detail::RequireFiniteData(kOperation, "w", w);

@@ -58,15 +58,15 @@ std::vector<double> OneBasedCopy(Span<const double> values) {
 } // namespace
 
 CubicSpline::CubicSpline(Span<const double> x, Span<const double> y, EndCondition ends,
-                         double startSlope, double endSlope) {
+                         double start_slope, double end_slope) {
     constexpr const char* kOperation = "opm::CubicSpline";
     detail::Guarded(kOperation, [&] {
         detail::RequireFiniteData(kOperation, "x", x);
         detail::RequireFiniteData(kOperation, "y", y);
         detail::RequireSameSize(kOperation, "x", x.size(), "y", y.size());
         detail::RequireAtLeast(kOperation, "x", x.size(), MinimumKnots(kOperation, ends));
-        detail::RequireFinite(kOperation, "startSlope", startSlope);
-        detail::RequireFinite(kOperation, "endSlope", endSlope);
+        detail::RequireFinite(kOperation, "start_slope", start_slope);
+        detail::RequireFinite(kOperation, "end_slope", end_slope);
         RequireIncreasing(kOperation, x);
         const long n = detail::ToLong(kOperation, "the knot count", x.size());
 
@@ -78,18 +78,18 @@ CubicSpline::CubicSpline(Span<const double> x, Span<const double> y, EndConditio
         m_lin.assign(m_size + 1, 0.0);
         m_second.assign(m_size + 1, 0.0);
         // The clamped condition reads its end slopes from the ends of the second derivatives.
-        m_second[1] = startSlope;
-        m_second[m_size] = endSlope;
+        m_second[1] = start_slope;
+        m_second[m_size] = end_slope;
         if (!Splines().CubicSplines(m_x.data(), m_y.data(), static_cast<long>(ends), n,
                                     m_cubic.data(), m_quad.data(), m_lin.data(), m_second.data())) {
             detail::Refuse(kOperation, "the spline routine refused the knots");
         }
         const char* overflow = "a coefficient is not finite (knots too close for the ordinates' "
                                "magnitude)";
-        detail::RequireFiniteResult(kOperation, overflow, cubicCoefficients());
-        detail::RequireFiniteResult(kOperation, overflow, quadraticCoefficients());
-        detail::RequireFiniteResult(kOperation, overflow, linearCoefficients());
-        detail::RequireFiniteResult(kOperation, overflow, secondDerivatives());
+        detail::RequireFiniteResult(kOperation, overflow, cubic_coefficients());
+        detail::RequireFiniteResult(kOperation, overflow, quadratic_coefficients());
+        detail::RequireFiniteResult(kOperation, overflow, linear_coefficients());
+        detail::RequireFiniteResult(kOperation, overflow, second_derivatives());
     });
 }
 
@@ -102,8 +102,8 @@ double CubicSpline::value(double X) const {
     });
 }
 
-double CubicSpline::valueAnyKnotCount(double X) const {
-    constexpr const char* kOperation = "opm::CubicSpline::valueAnyKnotCount";
+double CubicSpline::value_any_knot_count(double X) const {
+    constexpr const char* kOperation = "opm::CubicSpline::value_any_knot_count";
     return detail::Guarded(kOperation, [&] {
         detail::RequireFinite(kOperation, "X", X);
         return detail::splines::ValueOnSelectedInterval(X, static_cast<long>(m_size), m_x.data(),

@@ -1,5 +1,5 @@
-// opm::median, opm::standardDeviation, opm::rms: the descriptive statistics of Statistics over
-// the caller's samples; opm::standardDeviationTwoPass, the centred variant.
+// opm::median, opm::standard_deviation, opm::rms: the descriptive statistics of Statistics over
+// the caller's samples; opm::standard_deviation_two_pass, the centred variant.
 #include "OstraPureMath/DoubleArray.h"
 #include "OstraPureMath/Statistics.h"
 #include "OstraPureMath/opm/Statistics.h"
@@ -39,16 +39,16 @@ double median(Span<const double> samples) {
     });
 }
 
-double standardDeviation(Span<const double> samples) {
-    constexpr const char* kOperation = "opm::standardDeviation";
+double standard_deviation(Span<const double> samples) {
+    constexpr const char* kOperation = "opm::standard_deviation";
     return detail::Guarded(kOperation, [&] {
         const unsigned long count = CheckedSlice(kOperation, samples, 2);
         return Statistics::StandardDeviation(samples.data(), 0, count);
     });
 }
 
-double standardDeviationTwoPass(Span<const double> samples) {
-    constexpr const char* kOperation = "opm::standardDeviationTwoPass";
+double standard_deviation_two_pass(Span<const double> samples) {
+    constexpr const char* kOperation = "opm::standard_deviation_two_pass";
     return detail::Guarded(kOperation, [&] {
         CheckedSlice(kOperation, samples, 2);
         const double count = static_cast<double>(samples.size());

@@ -1,4 +1,4 @@
-// opm::leastSquares: the least-squares SVD of Matrix on 1-based copies of the caller's data,
+// opm::least_squares: the least-squares SVD of Matrix on 1-based copies of the caller's data,
 // with the singular values that the driver keeps to itself captured on the way.
 #include "OstraPureMath/Matrix.h"
 #include "OstraPureMath/opm/Error.h"
@@ -15,7 +15,7 @@ namespace opm {
 
 namespace {
 
-constexpr const char* kOperation = "opm::leastSquares";
+constexpr const char* kOperation = "opm::least_squares";
 
 void CheckArguments(MatrixView a, MatrixView b, double tolerance) {
     detail::RequireFiniteMatrix(kOperation, "a", a);
@@ -39,7 +39,7 @@ void CheckArguments(MatrixView a, MatrixView b, double tolerance) {
 
 } // namespace
 
-LeastSquaresSolution leastSquares(MatrixView a, MatrixView b, double tolerance) {
+LeastSquaresSolution least_squares(MatrixView a, MatrixView b, double tolerance) {
     return detail::Guarded(kOperation, [&] {
         CheckArguments(a, b, tolerance);
         const long m = static_cast<long>(a.rows());
@@ -51,21 +51,21 @@ LeastSquaresSolution leastSquares(MatrixView a, MatrixView b, double tolerance) 
         detail::OneBasedVector residual(b.cols());
 
         LeastSquaresSolution result;
-        result.singularValues.resize(a.cols());
+        result.singular_values.resize(a.cols());
         long rank = n;
         {
-            const detail::SvdSingularValueCapture capture(result.singularValues.data());
+            const detail::SvdSingularValueCapture capture(result.singular_values.data());
             ::Matrix().SingularValueDecomposition(matrix.rows(), rhs.rows(), solution.rows(),
                                                   residual.get(), m, rank, nb, tolerance,
                                                   result.converged);
         }
         result.solution = solution.ToDense();
         result.rank = static_cast<std::size_t>(rank);
-        result.residualSumOfSquares = residual.ToVector();
+        result.residual_sum_of_squares = residual.ToVector();
         const char* overflow = "a result is not finite (magnitudes beyond the double range)";
-        detail::RequireFiniteResult(kOperation, overflow, result.singularValues);
+        detail::RequireFiniteResult(kOperation, overflow, result.singular_values);
         detail::RequireFiniteResult(kOperation, overflow, result.solution.values());
-        detail::RequireFiniteResult(kOperation, overflow, result.residualSumOfSquares);
+        detail::RequireFiniteResult(kOperation, overflow, result.residual_sum_of_squares);
         return result;
     });
 }

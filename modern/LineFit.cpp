@@ -1,4 +1,4 @@
-// opm::fitLine: the straight-line routine of the external library, reached through the same
+// opm::fit_line: the straight-line routine of the external library, reached through the same
 // entry slot as Statistics::Line, with the outcome taken from the routine's own return value:
 // the library's process-wide error code is never read, so concurrent fits do not race on it.
 #include "OstraPureMath/opm/Statistics.h"
@@ -8,8 +8,8 @@
 
 namespace opm {
 
-LineFit fitLine(Span<const double> x, Span<const double> y) {
-    constexpr const char* kOperation = "opm::fitLine";
+LineFit fit_line(Span<const double> x, Span<const double> y) {
+    constexpr const char* kOperation = "opm::fit_line";
     return detail::Guarded(kOperation, [&] {
         detail::RequireFiniteData(kOperation, "x", x);
         detail::RequireFiniteData(kOperation, "y", y);

@@ -1,4 +1,4 @@
-// opm::luSolve: the LU factorisation without pivoting of Matrix and its solve, on 1-based
+// opm::lu_solve: the LU factorisation without pivoting of Matrix and its solve, on 1-based
 // copies; a failed pivot test and a non-finite solution are reported as a degenerate system.
 #include "OstraPureMath/Matrix.h"
 #include "OstraPureMath/opm/Error.h"
@@ -11,8 +11,8 @@
 
 namespace opm {
 
-std::vector<double> luSolve(MatrixView a, Span<const double> b) {
-    constexpr const char* kOperation = "opm::luSolve";
+std::vector<double> lu_solve(MatrixView a, Span<const double> b) {
+    constexpr const char* kOperation = "opm::lu_solve";
     return detail::Guarded(kOperation, [&] {
         const long n = detail::RequireFiniteSquare(kOperation, "a", a);
         detail::RequireFiniteData(kOperation, "b", b);

@@ -1,4 +1,4 @@
-// opm::polynomialBisection: Equation::PolynomialBiSectionSolution on an interval that is
+// opm::polynomial_bisection: Equation::PolynomialBiSectionSolution on an interval that is
 // checked to hold a change of sign first.
 #include "OstraPureMath/Equation.h"
 #include "OstraPureMath/opm/Polynomials.h"
@@ -8,8 +8,8 @@
 
 namespace opm {
 
-double polynomialBisection(Span<const double> coefficients, double y, double x1, double x2) {
-    constexpr const char* kOperation = "opm::polynomialBisection";
+double polynomial_bisection(Span<const double> coefficients, double y, double x1, double x2) {
+    constexpr const char* kOperation = "opm::polynomial_bisection";
     return detail::Guarded(kOperation, [&] {
         const unsigned int degree = detail::CheckedDegree(kOperation, coefficients);
         detail::RequireFinite(kOperation, "y", y);

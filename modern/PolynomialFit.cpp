@@ -1,4 +1,4 @@
-// opm::fitPolynomial: LeastSquares::PolynomialCoefs over copies of the caller's points, after
+// opm::fit_polynomial: LeastSquares::PolynomialCoefs over copies of the caller's points, after
 // the checks that routine leaves to its caller (enough points, enough distinct abscissae).
 #include "OstraPureMath/DoubleArray.h"
 #include "OstraPureMath/HostArrays.h"
@@ -33,8 +33,8 @@ void CopyInto(CArray<double, double>& array, Span<const double> values) {
 
 } // namespace
 
-std::vector<double> fitPolynomial(Span<const double> x, Span<const double> y, unsigned degree) {
-    constexpr const char* kOperation = "opm::fitPolynomial";
+std::vector<double> fit_polynomial(Span<const double> x, Span<const double> y, unsigned degree) {
+    constexpr const char* kOperation = "opm::fit_polynomial";
     return detail::Guarded(kOperation, [&] {
         detail::RequireFiniteData(kOperation, "x", x);
         detail::RequireFiniteData(kOperation, "y", y);

@@ -1,4 +1,4 @@
-// opm::polynomialValue, opm::polynomialRoots and opm::polynomialExtrema: Equation::Polynomial
+// opm::polynomial_value, opm::polynomial_roots and opm::polynomial_extrema: Equation::Polynomial
 // and the closed-form root finders of Polynomial over the caller's coefficients.
 #include "OstraPureMath/Equation.h"
 #include "OstraPureMath/Polynomial.h"
@@ -46,8 +46,8 @@ std::vector<double> CheckedExactRoots(const char* operation, Span<const double> 
 
 } // namespace detail
 
-double polynomialValue(Span<const double> coefficients, double x) {
-    constexpr const char* kOperation = "opm::polynomialValue";
+double polynomial_value(Span<const double> coefficients, double x) {
+    constexpr const char* kOperation = "opm::polynomial_value";
     return detail::Guarded(kOperation, [&] {
         detail::RequireFinite(kOperation, "x", x);
         if (coefficients.empty()) {
@@ -59,14 +59,14 @@ double polynomialValue(Span<const double> coefficients, double x) {
     });
 }
 
-std::vector<double> polynomialRoots(Span<const double> coefficients, double y) {
-    constexpr const char* kOperation = "opm::polynomialRoots";
+std::vector<double> polynomial_roots(Span<const double> coefficients, double y) {
+    constexpr const char* kOperation = "opm::polynomial_roots";
     return detail::Guarded(kOperation,
                            [&] { return detail::CheckedExactRoots(kOperation, coefficients, y); });
 }
 
-std::vector<double> polynomialExtrema(Span<const double> coefficients) {
-    constexpr const char* kOperation = "opm::polynomialExtrema";
+std::vector<double> polynomial_extrema(Span<const double> coefficients) {
+    constexpr const char* kOperation = "opm::polynomial_extrema";
     return detail::Guarded(kOperation, [&] {
         detail::RequireFiniteData(kOperation, "coefficients", coefficients);
         if (coefficients.size() > 6) {

@@ -1,4 +1,4 @@
-// opm::polynomialRootsPolished: the closed-form roots refined by Newton's method.
+// opm::polynomial_roots_polished: the closed-form roots refined by Newton's method.
 //
 // Each root x of P(x) = y is replaced by x - (P(x) - y) / P'(x) as long as that makes
 // |P(x) - y| strictly smaller, at most kMaxNewtonSteps times. Accepting only improvements keeps a
@@ -47,8 +47,8 @@ double Polish(double root, double y, const std::vector<double>& coefficients,
 
 } // namespace
 
-std::vector<double> polynomialRootsPolished(Span<const double> coefficients, double y) {
-    constexpr const char* kOperation = "opm::polynomialRootsPolished";
+std::vector<double> polynomial_roots_polished(Span<const double> coefficients, double y) {
+    constexpr const char* kOperation = "opm::polynomial_roots_polished";
     return detail::Guarded(kOperation, [&] {
         std::vector<double> roots = detail::CheckedExactRoots(kOperation, coefficients, y);
         std::vector<double> copy(coefficients.begin(), coefficients.end());

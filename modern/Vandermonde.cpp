@@ -1,4 +1,4 @@
-// opm::vandermondeSolve: the Vandermonde solution of Matrix on 1-based copies; the non-finite
+// opm::vandermonde_solve: the Vandermonde solution of Matrix on 1-based copies; the non-finite
 // weights of repeated abscissae are reported as a degenerate system.
 #include "OstraPureMath/Matrix.h"
 #include "OstraPureMath/opm/Error.h"
@@ -11,8 +11,8 @@
 
 namespace opm {
 
-std::vector<double> vandermondeSolve(Span<const double> x, Span<const double> q) {
-    constexpr const char* kOperation = "opm::vandermondeSolve";
+std::vector<double> vandermonde_solve(Span<const double> x, Span<const double> q) {
+    constexpr const char* kOperation = "opm::vandermonde_solve";
     return detail::Guarded(kOperation, [&] {
         detail::RequireFiniteData(kOperation, "x", x);
         detail::RequireFiniteData(kOperation, "q", q);

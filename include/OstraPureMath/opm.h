@@ -86,25 +86,25 @@ OPM_API opm_status opm_spline_centroid(const opm_spline* spline, double a, doubl
 
 /* ---- Linear algebra (OstraPureMath/opm/LinearAlgebra.h) -------------------------------- */
 
-/* opm::leastSquares: a m x n (1 <= n <= m <= 1000), b m x nb. Writes x (n x nb), the n singular
+/* opm::least_squares: a m x n (1 <= n <= m <= 1000), b m x nb. Writes x (n x nb), the n singular
  * values (descending), the rank, the nb residual sums of squares and *converged (1 or 0). */
 OPM_API opm_status opm_least_squares(const double* a, size_t m, size_t n, const double* b,
                                      size_t nb, double tolerance, double* x,
                                      double* singular_values, size_t* rank, double* residuals,
                                      int* converged);
-/* opm::compactSvd: a m x n; writes u (m x n), w (n, unsorted) and v (n x n). */
+/* opm::compact_svd: a m x n; writes u (m x n), w (n, unsorted) and v (n x n). */
 OPM_API opm_status opm_compact_svd(const double* a, size_t m, size_t n, double* u, double* w,
                                    double* v);
-/* opm::compactSvdSolve: x (n) from u (m x n), w (n), v (n x n) and b (m). */
+/* opm::compact_svd_solve: x (n) from u (m x n), w (n), v (n x n) and b (m). */
 OPM_API opm_status opm_compact_svd_solve(const double* u, const double* w, const double* v,
                                          size_t m, size_t n, const double* b, double cutoff,
                                          double* x);
-/* opm::choleskyFactor and opm::choleskyInverse: a n x n, the result n x n. */
+/* opm::cholesky_factor and opm::cholesky_inverse: a n x n, the result n x n. */
 OPM_API opm_status opm_cholesky_factor(const double* a, size_t n, double* u);
 OPM_API opm_status opm_cholesky_inverse(const double* a, size_t n, double* inverse);
-/* opm::luSolve: a n x n, b and x n. */
+/* opm::lu_solve: a n x n, b and x n. */
 OPM_API opm_status opm_lu_solve(const double* a, size_t n, const double* b, double* x);
-/* opm::vandermondeSolve: x, q and w n. */
+/* opm::vandermonde_solve: x, q and w n. */
 OPM_API opm_status opm_vandermonde_solve(const double* x, const double* q, size_t n, double* w);
 
 /* ---- Polynomials, count coefficients lowest power first (OstraPureMath/opm/Polynomials.h) */
@@ -114,13 +114,13 @@ OPM_API opm_status opm_vandermonde_solve(const double* x, const double* q, size_
 
 OPM_API opm_status opm_polynomial_value(const double* coefficients, size_t count, double x,
                                         double* value);
-/* opm::polynomialRoots and opm::polynomialRootsPolished: roots must have room for
+/* opm::polynomial_roots and opm::polynomial_roots_polished: roots must have room for
  * OPM_MAX_ROOTS; *root_count receives how many were written, ascending. */
 OPM_API opm_status opm_polynomial_roots(const double* coefficients, size_t count, double y,
                                         double* roots, size_t* root_count);
 OPM_API opm_status opm_polynomial_roots_polished(const double* coefficients, size_t count, double y,
                                                  double* roots, size_t* root_count);
-/* opm::polynomialExtrema: extrema must have room for OPM_MAX_ROOTS. */
+/* opm::polynomial_extrema: extrema must have room for OPM_MAX_ROOTS. */
 OPM_API opm_status opm_polynomial_extrema(const double* coefficients, size_t count, double* extrema,
                                           size_t* extremum_count);
 OPM_API opm_status opm_polynomial_bisection(const double* coefficients, size_t count, double y,

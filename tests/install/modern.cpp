@@ -20,9 +20,9 @@ int main() {
     const opm::CubicSpline spline(x, y);
     const auto apex = spline.maximum(1, 9);
     const opm::SplineCentroid centroid = spline.centroid(1, 9);
-    const opm::LineFit line = opm::fitLine(x, y);
+    const opm::LineFit line = opm::fit_line(x, y);
     const double a[] = {1, 1, 1, 2, 1, 3, 1, 4}, b[] = {6, 5, 7, 10};
-    const opm::LeastSquaresSolution ls = opm::leastSquares({a, 4, 2}, {b, 4, 1});
+    const opm::LeastSquaresSolution ls = opm::least_squares({a, 4, 2}, {b, 4, 1});
     if (!apex) {
         return 1;
     }

@@ -135,8 +135,8 @@ TEST(Equivalence, DenseLinearAlgebra) {
                                                    rank, nb, tolerance, converged));
         Put(p.compat, X.All(), FromOne(residual, nb), rank, converged);
         const opm::LeastSquaresSolution s =
-            opm::leastSquares({a.data(), m, n}, {b.data(), m, nb}, tolerance);
-        Put(p.modern, s.solution.values(), s.residualSumOfSquares, s.rank, s.converged);
+            opm::least_squares({a.data(), m, n}, {b.data(), m, nb}, tolerance);
+        Put(p.modern, s.solution.values(), s.residual_sum_of_squares, s.rank, s.converged);
         Values x(n * nb), sv(n), res(nb);
         std::size_t cRank = 0;
         int cConverged = -1;
@@ -146,7 +146,7 @@ TEST(Equivalence, DenseLinearAlgebra) {
         Put(p.c, x, res, cRank, cConverged);
         // The singular values are the driver's own: the C interface agrees, and they give the
         // rank the driver chose (those above max(tolerance, 1e-15) times the largest).
-        ExpectSameBits(s.singularValues, sv, "singular values through C");
+        ExpectSameBits(s.singular_values, sv, "singular values through C");
         const double threshold = std::max(tolerance, 1e-15) * sv[0];
         EXPECT_EQ(std::count_if(sv.begin(), sv.end(), [&](double d) { return d > threshold; }),
                   rank);
@@ -159,9 +159,9 @@ TEST(Equivalence, DenseLinearAlgebra) {
         ASSERT_TRUE(mat.SingularValueDecompNRC(U.get(), cm, cn, w.data(), V.get()));
         mat.SingularValueBackSubNRC(U.get(), w.data(), V.get(), cm, cn, b1.data(), xs.data());
         Put(p.compat, U.All(), FromOne(w, cn), V.All(), FromOne(xs, cn));
-        const opm::CompactSvd svd = opm::compactSvd({ca.data(), cm, cn});
+        const opm::CompactSvd svd = opm::compact_svd({ca.data(), cm, cn});
         Put(p.modern, svd.u.values(), svd.w, svd.v.values(),
-            opm::compactSvdSolve(svd.u, svd.w, svd.v, cb));
+            opm::compact_svd_solve(svd.u, svd.w, svd.v, cb));
         Values cu(cm * cn), cw(cn), cv(cn * cn), cx(cn);
         ASSERT_EQ(opm_compact_svd(ca.data(), cm, cn, cu.data(), cw.data(), cv.data()), OPM_OK);
         ASSERT_EQ(opm_compact_svd_solve(cu.data(), cw.data(), cv.data(), cm, cn, cb.data(), 0.0,
@@ -193,8 +193,9 @@ TEST(Equivalence, DenseLinearAlgebra) {
         mat.VanderMondeSolution(vx.data(), vw.data(), vq.data(), k);
         Put(p.compat, F.All(), Inv.All(), FromOne(lx, k), FromOne(vw, k));
         const opm::MatrixView spdView(spd.data(), k, k);
-        Put(p.modern, opm::choleskyFactor(spdView).values(), opm::choleskyInverse(spdView).values(),
-            opm::luSolve({dominant.data(), k, k}, rhs), opm::vandermondeSolve(nodes, rhs));
+        Put(p.modern, opm::cholesky_factor(spdView).values(),
+            opm::cholesky_inverse(spdView).values(), opm::lu_solve({dominant.data(), k, k}, rhs),
+            opm::vandermonde_solve(nodes, rhs));
         Values cf(k * k), ci(k * k), cl(k), cvw(k);
         ASSERT_EQ(opm_cholesky_factor(spd.data(), k, cf.data()), OPM_OK);
         ASSERT_EQ(opm_cholesky_inverse(spd.data(), k, ci.data()), OPM_OK);
@@ -238,10 +239,10 @@ TEST(Equivalence, Polynomials) {
         Put(p.compat, poly.GetY(at),
             Equation::PolynomialBiSectionSolution(&between, &x1, &x2, coefs.data(), degree),
             roots.size(), roots, extrema.size(), extrema);
-        const Values mRoots = opm::polynomialRoots(coefs, y),
-                     mExtrema = opm::polynomialExtrema(ext);
-        Put(p.modern, opm::polynomialValue(coefs, at),
-            opm::polynomialBisection(coefs, between, x1, x2), mRoots.size(), mRoots,
+        const Values mRoots = opm::polynomial_roots(coefs, y),
+                     mExtrema = opm::polynomial_extrema(ext);
+        Put(p.modern, opm::polynomial_value(coefs, at),
+            opm::polynomial_bisection(coefs, between, x1, x2), mRoots.size(), mRoots,
             mExtrema.size(), mExtrema);
         double cValue = 0, cRoot = 0, cRoots[OPM_MAX_ROOTS], cExtrema[OPM_MAX_ROOTS];
         std::size_t rootCount = 0, extremumCount = 0;
@@ -302,8 +303,8 @@ TEST(Equivalence, CubicSplines) {
         }
 
         const opm::CubicSpline spline(x0, y0, opm::EndCondition(ends), s0, s1);
-        Put(modernCoefficients, spline.cubicCoefficients(), spline.quadraticCoefficients(),
-            spline.linearCoefficients(), spline.secondDerivatives());
+        Put(modernCoefficients, spline.cubic_coefficients(), spline.quadratic_coefficients(),
+            spline.linear_coefficients(), spline.second_derivatives());
         const auto maximum = spline.maximum(lo, hi);
         const opm::SplineCentroid centroid = spline.centroid(lo, hi);
         Put(p.modern, spline.integral(from, to), spline.solve(target, left, right),
@@ -349,7 +350,7 @@ TEST(Equivalence, StatisticsAndFitting) {
         }
         Values xs = rng.Increasing(n, 0.1, 3.0), ys = rng.Random(n, -50, 50);
         const unsigned degree = unsigned(rng.Size(0, std::min<std::size_t>(4, n - 1)));
-        const int halfWidth = int(rng.Size(1, 5)), passes = int(rng.Size(1, 3));
+        const int half_width = int(rng.Size(1, 5)), passes = int(rng.Size(1, 3));
         DoubleArray samples, coefs;
         MZBinArray bins;
         MZArray mz;
@@ -363,17 +364,17 @@ TEST(Equivalence, StatisticsAndFitting) {
         ASSERT_EQ(Statistics::Line(xs.data(), ys.data(), int(n), intercept, slope, r), 0);
         Values smoothed = data;
         ASSERT_EQ(
-            Statistics::GaussSmooth(smoothed.data(), int(n), 0, int(n) - 1, halfWidth, passes), 0);
+            Statistics::GaussSmooth(smoothed.data(), int(n), 0, int(n) - 1, half_width, passes), 0);
         LeastSquares::PolynomialCoefs(bins, mz, degree, coefs);
         Put(p.compat, Statistics::Medean(samples), Statistics::StandardDeviation(data.data(), 0, n),
             Statistics::RMS(data.data(), 0, n), intercept, slope, r, smoothed,
             opm::Span<const double>(coefs.GetData(), std::size_t(coefs.GetSize())));
 
-        const opm::LineFit fit = opm::fitLine(xs, ys);
+        const opm::LineFit fit = opm::fit_line(xs, ys);
         Values mSmoothed = data;
-        opm::gaussianSmooth(mSmoothed, halfWidth, passes);
-        Put(p.modern, opm::median(data), opm::standardDeviation(data), opm::rms(data),
-            fit.intercept, fit.slope, fit.r, mSmoothed, opm::fitPolynomial(xs, ys, degree));
+        opm::gaussian_smooth(mSmoothed, half_width, passes);
+        Put(p.modern, opm::median(data), opm::standard_deviation(data), opm::rms(data),
+            fit.intercept, fit.slope, fit.r, mSmoothed, opm::fit_polynomial(xs, ys, degree));
 
         double median = 0, deviation = 0, rootMeanSquare = 0, a = 0, b = 0, cr = 0;
         Values cSmoothed = data, cCoefs(degree + 1);
@@ -381,7 +382,7 @@ TEST(Equivalence, StatisticsAndFitting) {
         ASSERT_EQ(opm_standard_deviation(data.data(), n, &deviation), OPM_OK);
         ASSERT_EQ(opm_rms(data.data(), n, &rootMeanSquare), OPM_OK);
         ASSERT_EQ(opm_fit_line(xs.data(), ys.data(), n, &a, &b, &cr), OPM_OK);
-        ASSERT_EQ(opm_gaussian_smooth(cSmoothed.data(), n, halfWidth, passes), OPM_OK);
+        ASSERT_EQ(opm_gaussian_smooth(cSmoothed.data(), n, half_width, passes), OPM_OK);
         ASSERT_EQ(opm_fit_polynomial(xs.data(), ys.data(), n, degree, cCoefs.data()), OPM_OK);
         Put(p.c, median, deviation, rootMeanSquare, a, b, cr, cSmoothed, cCoefs);
     }

@@ -105,7 +105,7 @@ TEST(ErrorPolicy, BadCallsThrowOrReturnTheirStatusAndWriteNothing) {
          }},
         {"least squares with more columns than rows", Status::bad_argument,
          [&](double*) {
-             opm::leastSquares({wide.data(), 2, 3}, {four.data(), 2, 1});
+             opm::least_squares({wide.data(), 2, 3}, {four.data(), 2, 1});
          },
          [&](double* out) {
              std::size_t rank = 99;
@@ -115,7 +115,7 @@ TEST(ErrorPolicy, BadCallsThrowOrReturnTheirStatusAndWriteNothing) {
          }},
         {"least squares with a tolerance of 1", Status::bad_argument,
          [&](double*) {
-             opm::leastSquares({wide.data(), 3, 2}, {four.data(), 3, 1}, 1.0);
+             opm::least_squares({wide.data(), 3, 2}, {four.data(), 3, 1}, 1.0);
          },
          [&](double* out) {
              std::size_t rank = 99;
@@ -125,44 +125,45 @@ TEST(ErrorPolicy, BadCallsThrowOrReturnTheirStatusAndWriteNothing) {
          }},
         {"compact svd of an empty matrix", Status::bad_argument,
          [&](double*) {
-             opm::compactSvd({wide.data(), 0, 3});
+             opm::compact_svd({wide.data(), 0, 3});
          },
          [&](double* out) { return opm_compact_svd(wide.data(), 0, 3, out, out, out + 3); }},
         {"vandermonde sizes differ", Status::bad_argument,
-         [&](double*) { opm::vandermondeSolve(four, six); }, nullptr},
-        {"roots of degree 5", Status::bad_argument, [&](double*) { opm::polynomialRoots(quintic); },
+         [&](double*) { opm::vandermonde_solve(four, six); }, nullptr},
+        {"roots of degree 5", Status::bad_argument,
+         [&](double*) { opm::polynomial_roots(quintic); },
          [&](double* out) {
              std::size_t count = 99;
              return opm_polynomial_roots(quintic.data(), quintic.size(), 0, out, &count);
          }},
         {"roots with a zero leading coefficient", Status::bad_argument,
-         [&](double*) { opm::polynomialRoots(zeroLead); },
+         [&](double*) { opm::polynomial_roots(zeroLead); },
          [&](double* out) {
              std::size_t count = 99;
              return opm_polynomial_roots(zeroLead.data(), zeroLead.size(), 0, out, &count);
          }},
         {"extrema of degree 6", Status::bad_argument,
-         [&](double*) { opm::polynomialExtrema(sextic); }, nullptr},
+         [&](double*) { opm::polynomial_extrema(sextic); }, nullptr},
         {"bisection without a change of sign", Status::bad_argument,
-         [&](double*) { opm::polynomialBisection(four, 0, 1, 2); },
+         [&](double*) { opm::polynomial_bisection(four, 0, 1, 2); },
          [&](double* out) { return opm_polynomial_bisection(four.data(), 4, 0, 1, 2, out); }},
         {"median of no samples", Status::bad_argument,
          [&](double*) { opm::median(opm::Span<const double>()); },
          [&](double* out) { return opm_median(four.data(), 0, out); }},
         {"standard deviation of one sample", Status::bad_argument,
          [&](double*) {
-             opm::standardDeviation({four.data(), 1});
+             opm::standard_deviation({four.data(), 1});
          },
          [&](double* out) { return opm_standard_deviation(four.data(), 1, out); }},
         {"line through points of different counts", Status::bad_argument,
-         [&](double*) { opm::fitLine(four, six); }, nullptr},
+         [&](double*) { opm::fit_line(four, six); }, nullptr},
         {"smoothing with half-width 0", Status::bad_argument,
          [&](double* out) {
-             opm::gaussianSmooth({out, kOutputs}, 0, 1);
+             opm::gaussian_smooth({out, kOutputs}, 0, 1);
          },
          [&](double* out) { return opm_gaussian_smooth(out, kOutputs, 0, 1); }},
         {"polynomial fit with fewer points than coefficients", Status::bad_argument,
-         [&](double*) { opm::fitPolynomial(four, four, 4); },
+         [&](double*) { opm::fit_polynomial(four, four, 4); },
          [&](double* out) { return opm_fit_polynomial(four.data(), four.data(), n, 4, out); }},
         // Null pointers.
         {"null samples with a count", Status::bad_argument,
@@ -184,7 +185,7 @@ TEST(ErrorPolicy, BadCallsThrowOrReturnTheirStatusAndWriteNothing) {
          [&](double*) { opm::median(withInf); },
          [&](double* out) { return opm_median(withInf.data(), 3, out); }},
         {"NaN target of the roots", Status::bad_argument,
-         [&](double*) { opm::polynomialRoots(four, kNaN); },
+         [&](double*) { opm::polynomial_roots(four, kNaN); },
          [&](double* out) {
              std::size_t count = 99;
              return opm_polynomial_roots(four.data(), n, kNaN, out, &count);
@@ -192,7 +193,7 @@ TEST(ErrorPolicy, BadCallsThrowOrReturnTheirStatusAndWriteNothing) {
         {"NaN element of a matrix", Status::bad_argument,
          [&](double*) {
              const double a[] = {1, kNaN, 0, 1};
-             opm::luSolve({a, 2, 2}, ones);
+             opm::lu_solve({a, 2, 2}, ones);
          },
          [&](double* out) {
              const double a[] = {1, kNaN, 0, 1}, b[] = {1, 1};
@@ -207,24 +208,24 @@ TEST(ErrorPolicy, BadCallsThrowOrReturnTheirStatusAndWriteNothing) {
          }},
         {"cholesky of an indefinite matrix", Status::degenerate,
          [&](double*) {
-             opm::choleskyInverse({indefinite.data(), 2, 2});
+             opm::cholesky_inverse({indefinite.data(), 2, 2});
          },
          [&](double* out) { return opm_cholesky_inverse(indefinite.data(), 2, out); }},
         {"lu with a zero leading pivot", Status::degenerate,
          [&](double*) {
-             opm::luSolve({swap.data(), 2, 2}, ones);
+             opm::lu_solve({swap.data(), 2, 2}, ones);
          },
          [&](double* out) { return opm_lu_solve(swap.data(), 2, four.data(), out); }},
         {"vandermonde with repeated abscissae", Status::degenerate,
-         [&](double*) { opm::vandermondeSolve(repeated, four); },
+         [&](double*) { opm::vandermonde_solve(repeated, four); },
          [&](double* out) { return opm_vandermonde_solve(repeated.data(), four.data(), n, out); }},
         {"line through equal abscissae", Status::degenerate,
-         [&](double*) { opm::fitLine(same, four); },
+         [&](double*) { opm::fit_line(same, four); },
          [&](double* out) {
              return opm_fit_line(same.data(), four.data(), n, out, out + 1, out + 2);
          }},
         {"quadratic fit through two distinct abscissae", Status::degenerate,
-         [&](double*) { opm::fitPolynomial(repeated, four, 2); },
+         [&](double*) { opm::fit_polynomial(repeated, four, 2); },
          [&](double* out) { return opm_fit_polynomial(repeated.data(), four.data(), n, 2, out); }},
         // Finite data whose result overflows.
         {"spline knots too close for the ordinates", Status::not_converged,
@@ -234,7 +235,7 @@ TEST(ErrorPolicy, BadCallsThrowOrReturnTheirStatusAndWriteNothing) {
         {"line after the external library's release", Status::unavailable,
          [&](double*) {
              const ReleasedExternalRoutines released;
-             opm::fitLine(four, four);
+             opm::fit_line(four, four);
          },
          [&](double* out) {
              const ReleasedExternalRoutines released;

@@ -42,34 +42,34 @@ class OPM_API CubicSpline {
 public:
     // The spline through (x[k], y[k]), k = 0..n-1, under `ends`. x and y have the same size n,
     // at least the knots the end condition needs (see EndCondition), and x strictly increases;
-    // startSlope and endSlope are the prescribed first derivatives at x[0] and x[n-1], read
+    // start_slope and end_slope are the prescribed first derivatives at x[0] and x[n-1], read
     // only for EndCondition::clamped. Any of these not met: opm::InvalidArgument. Knots so close
     // that a coefficient overflows: opm::NotConverged.
     CubicSpline(Span<const double> x, Span<const double> y,
-                EndCondition ends = EndCondition::natural, double startSlope = 0.0,
-                double endSlope = 0.0);
+                EndCondition ends = EndCondition::natural, double start_slope = 0.0,
+                double end_slope = 0.0);
 
     // Number of knots n.
     std::size_t size() const noexcept { return m_size; }
     // The knots, and the coefficients of interval i = 0..n-2 (between x[i] and x[i+1]), where
     // with t = X - x[i] the spline is y[i] + linear[i] t + quadratic[i] t^2 + cubic[i] t^3.
-    // secondDerivatives() holds M at the n knots. The views live as long as the spline.
+    // second_derivatives() holds M at the n knots. The views live as long as the spline.
     Span<const double> knots() const noexcept { return OneBased(m_x, m_size); }
     Span<const double> values() const noexcept { return OneBased(m_y, m_size); }
-    Span<const double> cubicCoefficients() const noexcept { return OneBased(m_cubic, m_size - 1); }
-    Span<const double> quadraticCoefficients() const noexcept {
+    Span<const double> cubic_coefficients() const noexcept { return OneBased(m_cubic, m_size - 1); }
+    Span<const double> quadratic_coefficients() const noexcept {
         return OneBased(m_quad, m_size - 1);
     }
-    Span<const double> linearCoefficients() const noexcept { return OneBased(m_lin, m_size - 1); }
-    Span<const double> secondDerivatives() const noexcept { return OneBased(m_second, m_size); }
+    Span<const double> linear_coefficients() const noexcept { return OneBased(m_lin, m_size - 1); }
+    Span<const double> second_derivatives() const noexcept { return OneBased(m_second, m_size); }
 
     // S(X). Left of the first knot the first cubic is extended, right of the last knot the last
     // one; an inner knot belongs to the interval on its left.
     // Unlike what a caller would expect, the exact evaluation gives 0 for every X when the spline
-    // has fewer than six knots; valueAnyKnotCount does not have that minimum.
+    // has fewer than six knots; value_any_knot_count does not have that minimum.
     double value(double X) const;
     // S(X) as value() but for any number of knots (the same bits from six knots on).
-    double valueAnyKnotCount(double X) const;
+    double value_any_knot_count(double X) const;
     // S'(X), with the same choice of interval as value() and no minimum on the knots.
     double slope(double X) const;
 

@@ -66,11 +66,11 @@ private:
 // ---- Least squares by the singular value decomposition ------------------------------------
 
 struct LeastSquaresSolution {
-    DenseMatrix solution;                     // n x nb: column j solves a x = column j of b
-    std::vector<double> singularValues;       // the n singular values of a, descending
-    std::size_t rank = 0;                     // singular values above the rank threshold
-    std::vector<double> residualSumOfSquares; // nb: |b_j - a x_j|^2 for each column j
-    bool converged = false;                   // false: the sweep limit was reached (see below)
+    DenseMatrix solution;                        // n x nb: column j solves a x = column j of b
+    std::vector<double> singular_values;         // the n singular values of a, descending
+    std::size_t rank = 0;                        // singular values above the rank threshold
+    std::vector<double> residual_sum_of_squares; // nb: |b_j - a x_j|^2 for each column j
+    bool converged = false;                      // false: the sweep limit was reached (see below)
 };
 
 // Minimum-norm least-squares solution of a x ~ b for the nb columns of b, through the singular
@@ -90,7 +90,7 @@ struct LeastSquaresSolution {
 // reached are still returned (singular values sorted, solution formed from them), but they may
 // be inaccurate; check it. Results that are not finite (overflow at extreme magnitudes) throw
 // opm::NotConverged.
-OPM_API LeastSquaresSolution leastSquares(MatrixView a, MatrixView b, double tolerance = 0.0);
+OPM_API LeastSquaresSolution least_squares(MatrixView a, MatrixView b, double tolerance = 0.0);
 
 // ---- Compact singular value decomposition -------------------------------------------------
 
@@ -105,15 +105,15 @@ struct CompactSvd {
 // Golub-Reinsch decomposition (the Numerical Recipes formulation). The singular values come
 // back in the order the sweeps leave them, not sorted. Throws opm::NotConverged when one
 // singular value has not split off after 30 passes, or when a result is not finite.
-OPM_API CompactSvd compactSvd(MatrixView a);
+OPM_API CompactSvd compact_svd(MatrixView a);
 
-// x = V diag(1/w) U^T b from a factorisation made by compactSvd (u m x n, w n, v n x n, b m).
+// x = V diag(1/w) U^T b from a factorisation made by compact_svd (u m x n, w n, v n x n, b m).
 // The exact routine leaves out only the components whose w[j] is exactly 0, so a tiny but
 // non-zero singular value blows the solution up. cutoff is relative: the singular values
 // w[j] <= cutoff * max(w) are set to 0 (on a copy) before the routine runs; the default 0 is
 // the exact routine unchanged. 0 <= cutoff < 1.
-OPM_API std::vector<double> compactSvdSolve(MatrixView u, Span<const double> w, MatrixView v,
-                                            Span<const double> b, double cutoff = 0.0);
+OPM_API std::vector<double> compact_svd_solve(MatrixView u, Span<const double> w, MatrixView v,
+                                              Span<const double> b, double cutoff = 0.0);
 
 // ---- Cholesky ---------------------------------------------------------------------------
 
@@ -124,12 +124,12 @@ OPM_API std::vector<double> compactSvdSolve(MatrixView u, Span<const double> w, 
 // not positive definite gives a "factor" that does not reproduce it; here every pivot is
 // checked (recomputed in the routine's own order, so its sign is the one the routine saw) and a
 // pivot <= 0 throws opm::Degenerate.
-OPM_API DenseMatrix choleskyFactor(MatrixView a);
+OPM_API DenseMatrix cholesky_factor(MatrixView a);
 
 // Inverse of a symmetric positive-definite n x n matrix through its Cholesky factor (upper
 // triangle of a read, as above), returned whole and symmetric. Throws opm::Degenerate when a is
 // not positive definite, and opm::NotConverged when the inverse is not finite.
-OPM_API DenseMatrix choleskyInverse(MatrixView a);
+OPM_API DenseMatrix cholesky_inverse(MatrixView a);
 
 // ---- LU without pivoting ------------------------------------------------------------------
 
@@ -138,7 +138,7 @@ OPM_API DenseMatrix choleskyInverse(MatrixView a);
 // some non-singular matrices fail (((0, 1), (1, 0)) does, its first pivot being 0); the last
 // pivot L(n, n) is not tested by the routine, and a solution that comes out non-finite throws
 // opm::Degenerate as well.
-OPM_API std::vector<double> luSolve(MatrixView a, Span<const double> b);
+OPM_API std::vector<double> lu_solve(MatrixView a, Span<const double> b);
 
 // ---- Vandermonde -----------------------------------------------------------------------
 
@@ -146,6 +146,6 @@ OPM_API std::vector<double> luSolve(MatrixView a, Span<const double> b);
 // weights over the abscissae equal q), in O(n^2) through the master polynomial, without forming
 // the matrix. x and q have the same size n >= 1. Repeated abscissae make the system singular:
 // the routine then yields infinite or NaN weights, thrown here as opm::Degenerate.
-OPM_API std::vector<double> vandermondeSolve(Span<const double> x, Span<const double> q);
+OPM_API std::vector<double> vandermonde_solve(Span<const double> x, Span<const double> q);
 
 } // namespace opm

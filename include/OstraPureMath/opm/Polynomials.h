@@ -15,7 +15,7 @@
 namespace opm {
 
 // P(x) by Horner's rule from the highest power down; 0 for no coefficients at all.
-OPM_API double polynomialValue(Span<const double> coefficients, double x);
+OPM_API double polynomial_value(Span<const double> coefficients, double x);
 
 // Every real x with P(x) = y, ascending, for degree 1 to 4, in closed form (Cardano, Ferrari):
 // no iteration and no polishing. Things a caller would not expect from the closed forms:
@@ -25,17 +25,17 @@ OPM_API double polynomialValue(Span<const double> coefficients, double x);
 // - a multiple root may come out once or several times, and a double root of a quartic may come
 //   out as two nearby values (x^4 - x^2 gives -1, 0, 4.0855e-06, 0.9999989786);
 // - a root may be missed where rounding turns a touching root into a near miss.
-// polynomialRootsPolished below removes the first inaccuracy.
+// polynomial_roots_polished below removes the first inaccuracy.
 // The degree must be 1 to 4 and the leading coefficient non-zero (opm::InvalidArgument);
 // roots that come out non-finite (a leading coefficient tiny against the others) throw
 // opm::NotConverged.
-OPM_API std::vector<double> polynomialRoots(Span<const double> coefficients, double y = 0.0);
+OPM_API std::vector<double> polynomial_roots(Span<const double> coefficients, double y = 0.0);
 
-// polynomialRoots, then each root refined by Newton steps on P(x) - y, as long as a step makes
+// polynomial_roots, then each root refined by Newton steps on P(x) - y, as long as a step makes
 // |P(x) - y| smaller (at most 8 steps per root), then sorted again. The closed forms'
 // inaccuracies (the trigonometric cubic's few ppm) go; the number of roots stays the same.
-OPM_API std::vector<double> polynomialRootsPolished(Span<const double> coefficients,
-                                                    double y = 0.0);
+OPM_API std::vector<double> polynomial_roots_polished(Span<const double> coefficients,
+                                                      double y = 0.0);
 
 // Abscissae where P'(x) = 0, ascending (maxima, minima and stationary inflection points, not
 // classified), for degree up to 5. The derivative's leading coefficients are first dropped
@@ -43,13 +43,14 @@ OPM_API std::vector<double> polynomialRootsPolished(Span<const double> coefficie
 // derivative that is constant after that gives an empty result. A nearly-vanishing but kept
 // leading coefficient can lose roots to cancellation (x^3 - 3x + 1e-30 x^5 gives none).
 // Degree above 5 is refused (opm::InvalidArgument).
-OPM_API std::vector<double> polynomialExtrema(Span<const double> coefficients);
+OPM_API std::vector<double> polynomial_extrema(Span<const double> coefficients);
 
 // An x between x1 and x2 (either order) with P(x) close to y, by bisection with the absolute
 // tolerance 5e-10 on both |P(x) - y| and the interval width. The exact routine does not check
 // that the interval holds a solution, and without one returns a point near x2 as if it were a
 // root; here P(x1) - y and P(x2) - y must have opposite signs (strictly), else
 // opm::InvalidArgument. At least one coefficient.
-OPM_API double polynomialBisection(Span<const double> coefficients, double y, double x1, double x2);
+OPM_API double polynomial_bisection(Span<const double> coefficients, double y, double x1,
+                                    double x2);
 
 } // namespace opm
