@@ -65,7 +65,7 @@ TEST(ErrorPolicy, BadCallsThrowOrReturnTheirStatusAndWriteNothing) {
     const std::vector<double> wide = {1, 2, 3, 4, 5, 6}; // 2 x 3
     const std::vector<double> indefinite = {1, 2, 2, 1}, swap = {0, 1, 1, 0};
     const std::vector<double> quintic = {1, 0, 0, 0, 0, 1}, zeroLead = {1, 2, 0};
-    const std::vector<double> sextic = {1, 0, 0, 0, 0, 0, 1}, unordered = {0, 2, 1, 3};
+    const std::vector<double> unordered = {0, 2, 1, 3};
     const std::vector<double> three = {0, 1, 2}, bump = {0, 1, 0}, ones = {1, 1};
     const std::vector<double> withNaN = {1, kNaN, 3, 4}, withInf = {1, kInf, 3};
     const std::vector<double> repeated = {1, 1, 2, 2};
@@ -128,8 +128,6 @@ TEST(ErrorPolicy, BadCallsThrowOrReturnTheirStatusAndWriteNothing) {
              opm::compact_svd({wide.data(), 0, 3});
          },
          [&](double* out) { return opm_compact_svd(wide.data(), 0, 3, out, out, out + 3); }},
-        {"vandermonde sizes differ", Status::bad_argument,
-         [&](double*) { opm::vandermonde_solve(four, six); }, nullptr},
         {"roots of degree 5", Status::bad_argument,
          [&](double*) { opm::polynomial_roots(quintic); },
          [&](double* out) {
@@ -142,8 +140,6 @@ TEST(ErrorPolicy, BadCallsThrowOrReturnTheirStatusAndWriteNothing) {
              std::size_t count = 99;
              return opm_polynomial_roots(zeroLead.data(), zeroLead.size(), 0, out, &count);
          }},
-        {"extrema of degree 6", Status::bad_argument,
-         [&](double*) { opm::polynomial_extrema(sextic); }, nullptr},
         {"bisection without a change of sign", Status::bad_argument,
          [&](double*) { opm::polynomial_bisection(four, 0, 1, 2); },
          [&](double* out) { return opm_polynomial_bisection(four.data(), 4, 0, 1, 2, out); }},
@@ -171,8 +167,6 @@ TEST(ErrorPolicy, BadCallsThrowOrReturnTheirStatusAndWriteNothing) {
              opm::rms({nullptr, 3});
          },
          [&](double* out) { return opm_rms(nullptr, 3, out); }},
-        {"null right-hand side with elements", Status::bad_argument, nullptr,
-         [&](double* out) { return opm_lu_solve(indefinite.data(), 2, nullptr, out); }},
         {"null output", Status::bad_argument, nullptr,
          [&](double*) { return opm_median(four.data(), n, nullptr); }},
         {"null spline handle", Status::bad_argument, nullptr,
