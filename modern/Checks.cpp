@@ -76,6 +76,16 @@ void RequireAtLeast(const char* operation, const char* name, std::size_t count,
     }
 }
 
+void RequireIncreasing(const char* operation, const char* name, Span<const double> values) {
+    for (std::size_t k = 1; k < values.size(); ++k) {
+        if (!(values[k - 1] < values[k])) {
+            Refuse(operation, std::string(name) + " must increase strictly, but " + name + "[" +
+                                  Text(k) + "] = " + Text(values[k]) + " follows " +
+                                  Text(values[k - 1]));
+        }
+    }
+}
+
 void RequireSameSize(const char* operation, const char* firstName, std::size_t firstSize,
                      const char* secondName, std::size_t secondSize) {
     if (firstSize != secondSize) {

@@ -37,6 +37,8 @@ void RequireFinite(const char* operation, const char* name, double value);
 // count >= minimum.
 void RequireAtLeast(const char* operation, const char* name, std::size_t count,
                     std::size_t minimum);
+// Every element greater than the one before (the data must be finite; see RequireFiniteData).
+void RequireIncreasing(const char* operation, const char* name, Span<const double> values);
 // Two arrays of the same size.
 void RequireSameSize(const char* operation, const char* firstName, std::size_t firstSize,
                      const char* secondName, std::size_t secondSize);

@@ -1,9 +1,9 @@
 // Local noise: 1.4826 x the median absolute deviation over a sliding window.
-#include "OstraPureMath/opm/Error.h"
 #include "OstraPureMath/opm/Spectrum.h"
+#include "modern/Checks.h"
+#include "modern/Guarded.h"
 #include "spectrum/SlidingOrderStatistics.h"
 #include "spectrum/SlidingWindows.h"
-#include "spectrum/SpectrumInternal.h"
 
 namespace opm {
 namespace {
@@ -23,13 +23,14 @@ std::vector<double> LocalNoise(const double* residual, std::size_t n, std::size_
 } // namespace
 
 std::vector<double> local_noise(const double* residual, std::size_t n, std::size_t window) {
-    detail::spectrum::RequireData(residual, n, 1, "local_noise");
-    detail::spectrum::RequireFinite(residual, n, "local_noise");
+    constexpr const char* kOperation = "opm::local_noise";
+    detail::RequireFiniteData(kOperation, "residual", {residual, n});
+    detail::RequireAtLeast(kOperation, "residual", n, 1);
     if (window == 0) {
-        throw InvalidArgument("local_noise: window must be at least 1");
+        detail::Refuse(kOperation, "window must be at least 1");
     }
     const std::size_t odd = detail::spectrum::OddWindow(window, n);
-    return detail::spectrum::Guarded("local_noise", [&] { return LocalNoise(residual, n, odd); });
+    return detail::Guarded(kOperation, [&] { return LocalNoise(residual, n, odd); });
 }
 
 std::vector<double> local_noise(const std::vector<double>& residual, std::size_t window) {

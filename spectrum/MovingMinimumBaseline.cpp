@@ -1,10 +1,10 @@
 // Moving-minimum/median baseline: the lower envelope of the intensities over a window, made
 // smooth by a moving median of the same width.
-#include "OstraPureMath/opm/Error.h"
 #include "OstraPureMath/opm/Spectrum.h"
+#include "modern/Checks.h"
+#include "modern/Guarded.h"
 #include "spectrum/SlidingOrderStatistics.h"
 #include "spectrum/SlidingWindows.h"
-#include "spectrum/SpectrumInternal.h"
 
 namespace opm {
 namespace {
@@ -24,14 +24,14 @@ std::vector<double> MovingMinimumBaseline(const double* intensity, std::size_t n
 
 std::vector<double> moving_minimum_baseline(const double* intensity, std::size_t n,
                                             std::size_t window) {
-    detail::spectrum::RequireData(intensity, n, 1, "moving_minimum_baseline");
-    detail::spectrum::RequireFinite(intensity, n, "moving_minimum_baseline");
+    constexpr const char* kOperation = "opm::moving_minimum_baseline";
+    detail::RequireFiniteData(kOperation, "intensity", {intensity, n});
+    detail::RequireAtLeast(kOperation, "intensity", n, 1);
     if (window == 0) {
-        throw InvalidArgument("moving_minimum_baseline: window must be at least 1");
+        detail::Refuse(kOperation, "window must be at least 1");
     }
     const std::size_t odd = detail::spectrum::OddWindow(window, n);
-    return detail::spectrum::Guarded("moving_minimum_baseline",
-                                     [&] { return MovingMinimumBaseline(intensity, n, odd); });
+    return detail::Guarded(kOperation, [&] { return MovingMinimumBaseline(intensity, n, odd); });
 }
 
 } // namespace opm

@@ -1,9 +1,11 @@
 // Peak measurement on a cubic spline through the peak's window: apex (spline maximum), centroid
 // (area-halving point), area, width at half height, S/N; and the batch form over many windows.
-#include "OstraPureMath/opm/Error.h"
+#include "modern/Checks.h"
+#include "modern/Guarded.h"
+#include "spectrum/IntensityScale.h"
 #include "spectrum/PeakSearch.h"
-#include "spectrum/SpectrumInternal.h"
 #include "spectrum/SplineWindow.h"
+#include "splines/SplineEvaluation.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,7 +14,8 @@
 namespace opm::detail::spectrum {
 namespace {
 
-constexpr std::size_t kSplineMinimumKnots = 6; // the maximum search rejects fewer knots
+// Below this the spline evaluation, and so the maximum search, gives 0 everywhere.
+constexpr std::size_t kSplineMinimumKnots = splines::kMinimumEvaluatedKnots;
 // A spline maximum may fall below the highest sample it passes through by rounding only.
 constexpr double kApexRoundingAllowance = 1e-12;
 
@@ -75,22 +78,24 @@ std::vector<WindowPeak> measure_windows(const double* x, const double* y, std::s
                                         const std::size_t* first, const std::size_t* last,
                                         std::size_t count) {
     using namespace detail::spectrum;
-    RequireData(x, n, kSplineMinimumKnots, "measure_windows");
-    RequireData(y, n, kSplineMinimumKnots, "measure_windows");
-    RequireFinite(x, n, "measure_windows");
-    RequireFinite(y, n, "measure_windows");
-    RequireIncreasing(x, n, "measure_windows");
+    using detail::Text;
+    constexpr const char* kOperation = "opm::measure_windows";
+    detail::RequireFiniteData(kOperation, "x", {x, n});
+    detail::RequireFiniteData(kOperation, "y", {y, n});
+    detail::RequireAtLeast(kOperation, "x", n, kSplineMinimumKnots);
+    detail::RequireIncreasing(kOperation, "x", {x, n});
     if (count > 0 && (first == nullptr || last == nullptr)) {
-        throw InvalidArgument("measure_windows: null window bounds");
+        detail::Refuse(kOperation, "null window bounds");
     }
     for (std::size_t k = 0; k < count; ++k) {
         if (!(first[k] < last[k] && last[k] < n && last[k] - first[k] + 1 >= kSplineMinimumKnots)) {
-            throw InvalidArgument("measure_windows: window " + Decimal(k) + " [" +
-                                  Decimal(first[k]) + ", " + Decimal(last[k]) +
-                                  "] needs at least 6 samples inside 0.." + Decimal(n - 1));
+            detail::Refuse(kOperation, "window " + Text(k) + " [" + Text(first[k]) + ", " +
+                                           Text(last[k]) + "] needs at least " +
+                                           Text(kSplineMinimumKnots) + " samples inside 0.." +
+                                           Text(n - 1));
         }
     }
-    return Guarded("measure_windows", [&] {
+    return detail::Guarded(kOperation, [&] {
         const IntensityScale scale = ScaleOf(y, n);
         std::vector<WindowPeak> results(count);
         for (std::size_t k = 0; k < count; ++k) {

@@ -4,6 +4,11 @@
 
 namespace opm::detail::spectrum {
 
+std::size_t OddWindow(std::size_t window, std::size_t n) {
+    const std::size_t odd = window | 1;
+    return odd <= n ? odd : ((n - 1) | 1);
+}
+
 std::vector<double> SpreadToSamples(const std::vector<double>& perStart, std::size_t n,
                                     std::size_t window) {
     std::vector<double> out(n);

@@ -8,6 +8,9 @@
 
 namespace opm::detail::spectrum {
 
+// The largest odd window of at most `window` (raised to odd) and at most n samples; n >= 1.
+std::size_t OddWindow(std::size_t window, std::size_t n);
+
 // First sample of the window of sample i.
 inline std::size_t WindowStart(std::size_t i, std::size_t n, std::size_t window) {
     const std::size_t half = window / 2;

@@ -1,9 +1,10 @@
 // SNIP baseline: statistics-sensitive non-linear iterative peak clipping (Ryan, Clayton, Griffin
 // and Campbell 1988; decreasing clipping windows after Morhac 2009), optionally in the
 // log-log-square-root domain that compresses tall peaks.
-#include "OstraPureMath/opm/Error.h"
 #include "OstraPureMath/opm/Spectrum.h"
-#include "spectrum/SpectrumInternal.h"
+#include "modern/Checks.h"
+#include "modern/Guarded.h"
+#include "spectrum/IntensityScale.h"
 
 #include <algorithm>
 #include <cmath>
@@ -61,10 +62,10 @@ std::vector<double> Snip(const double* intensity, std::size_t n, const SnipParam
 
 std::vector<double> snip_baseline(const double* intensity, std::size_t n,
                                   const SnipParameters& parameters) {
-    detail::spectrum::RequireData(intensity, n, 1, "snip_baseline");
-    detail::spectrum::RequireFinite(intensity, n, "snip_baseline");
-    return detail::spectrum::Guarded("snip_baseline",
-                                     [&] { return Snip(intensity, n, parameters); });
+    constexpr const char* kOperation = "opm::snip_baseline";
+    detail::RequireFiniteData(kOperation, "intensity", {intensity, n});
+    detail::RequireAtLeast(kOperation, "intensity", n, 1);
+    return detail::Guarded(kOperation, [&] { return Snip(intensity, n, parameters); });
 }
 
 std::vector<double> snip_baseline(const std::vector<double>& intensity,
