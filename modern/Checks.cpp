@@ -50,11 +50,15 @@ void Refuse(const char* operation, const std::string& what) {
     throw InvalidArgument(Prefixed(operation, what));
 }
 
-void RequireFiniteData(const char* operation, const char* name, Span<const double> values) {
-    if (values.data() == nullptr && !values.empty()) {
+void RequireData(const char* operation, const char* name, const void* data, std::size_t count) {
+    if (data == nullptr && count != 0) {
         Refuse(operation,
-               std::string(name) + " is a null pointer with " + Text(values.size()) + " elements");
+               std::string(name) + " is a null pointer with " + Text(count) + " elements");
     }
+}
+
+void RequireFiniteData(const char* operation, const char* name, Span<const double> values) {
+    RequireData(operation, name, values.data(), values.size());
     const std::size_t i = FirstNonFinite(values);
     if (i != values.size()) {
         Refuse(operation, std::string(name) + "[" + Text(i) + "] is " + Text(values[i]) +

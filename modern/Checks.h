@@ -30,6 +30,8 @@ template <class Number> std::string Text(Number value) {
 // Throws InvalidArgument("<operation>: <what>").
 [[noreturn]] void Refuse(const char* operation, const std::string& what);
 
+// The data of `name`: a null pointer only with a count of 0.
+void RequireData(const char* operation, const char* name, const void* data, std::size_t count);
 // The data of `name`: a null pointer only with a count of 0, every element finite.
 void RequireFiniteData(const char* operation, const char* name, Span<const double> values);
 // A scalar argument that must be finite.

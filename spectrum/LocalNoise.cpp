@@ -22,19 +22,16 @@ std::vector<double> LocalNoise(const double* residual, std::size_t n, std::size_
 
 } // namespace
 
-std::vector<double> local_noise(const double* residual, std::size_t n, std::size_t window) {
+std::vector<double> local_noise(Span<const double> residual, std::size_t window) {
     constexpr const char* kOperation = "opm::local_noise";
-    detail::RequireFiniteData(kOperation, "residual", {residual, n});
-    detail::RequireAtLeast(kOperation, "residual", n, 1);
+    detail::RequireFiniteData(kOperation, "residual", residual);
+    detail::RequireAtLeast(kOperation, "residual", residual.size(), 1);
     if (window == 0) {
         detail::Refuse(kOperation, "window must be at least 1");
     }
+    const std::size_t n = residual.size();
     const std::size_t odd = detail::spectrum::OddWindow(window, n);
-    return detail::Guarded(kOperation, [&] { return LocalNoise(residual, n, odd); });
-}
-
-std::vector<double> local_noise(const std::vector<double>& residual, std::size_t window) {
-    return local_noise(residual.data(), residual.size(), window);
+    return detail::Guarded(kOperation, [&] { return LocalNoise(residual.data(), n, odd); });
 }
 
 } // namespace opm

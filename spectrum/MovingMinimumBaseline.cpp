@@ -22,16 +22,17 @@ std::vector<double> MovingMinimumBaseline(const double* intensity, std::size_t n
 
 } // namespace
 
-std::vector<double> moving_minimum_baseline(const double* intensity, std::size_t n,
-                                            std::size_t window) {
+std::vector<double> moving_minimum_baseline(Span<const double> intensity, std::size_t window) {
     constexpr const char* kOperation = "opm::moving_minimum_baseline";
-    detail::RequireFiniteData(kOperation, "intensity", {intensity, n});
-    detail::RequireAtLeast(kOperation, "intensity", n, 1);
+    detail::RequireFiniteData(kOperation, "intensity", intensity);
+    detail::RequireAtLeast(kOperation, "intensity", intensity.size(), 1);
     if (window == 0) {
         detail::Refuse(kOperation, "window must be at least 1");
     }
+    const std::size_t n = intensity.size();
     const std::size_t odd = detail::spectrum::OddWindow(window, n);
-    return detail::Guarded(kOperation, [&] { return MovingMinimumBaseline(intensity, n, odd); });
+    return detail::Guarded(kOperation,
+                           [&] { return MovingMinimumBaseline(intensity.data(), n, odd); });
 }
 
 } // namespace opm

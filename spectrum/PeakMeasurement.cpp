@@ -74,20 +74,25 @@ Peak MeasurePeak(const double* mz, const std::vector<double>& s, const std::vect
 
 namespace opm {
 
-std::vector<WindowPeak> measure_windows(const double* x, const double* y, std::size_t n,
-                                        const std::size_t* first, const std::size_t* last,
-                                        std::size_t count) {
-    using namespace detail::spectrum;
+namespace {
+
+constexpr const char* kMeasureWindows = "opm::measure_windows";
+
+void CheckWindows(Span<const double> x, Span<const double> y, Span<const std::size_t> first,
+                  Span<const std::size_t> last) {
     using detail::Text;
-    constexpr const char* kOperation = "opm::measure_windows";
-    detail::RequireFiniteData(kOperation, "x", {x, n});
-    detail::RequireFiniteData(kOperation, "y", {y, n});
-    detail::RequireAtLeast(kOperation, "x", n, kSplineMinimumKnots);
-    detail::RequireIncreasing(kOperation, "x", {x, n});
-    if (count > 0 && (first == nullptr || last == nullptr)) {
-        detail::Refuse(kOperation, "null window bounds");
-    }
-    for (std::size_t k = 0; k < count; ++k) {
+    using detail::spectrum::kSplineMinimumKnots;
+    constexpr const char* kOperation = kMeasureWindows;
+    detail::RequireFiniteData(kOperation, "x", x);
+    detail::RequireFiniteData(kOperation, "y", y);
+    detail::RequireSameSize(kOperation, "x", x.size(), "y", y.size());
+    detail::RequireAtLeast(kOperation, "x", x.size(), kSplineMinimumKnots);
+    detail::RequireIncreasing(kOperation, "x", x);
+    detail::RequireData(kOperation, "first", first.data(), first.size());
+    detail::RequireData(kOperation, "last", last.data(), last.size());
+    detail::RequireSameSize(kOperation, "first", first.size(), "last", last.size());
+    const std::size_t n = x.size();
+    for (std::size_t k = 0; k < first.size(); ++k) {
         if (!(first[k] < last[k] && last[k] < n && last[k] - first[k] + 1 >= kSplineMinimumKnots)) {
             detail::Refuse(kOperation, "window " + Text(k) + " [" + Text(first[k]) + ", " +
                                            Text(last[k]) + "] needs at least " +
@@ -95,12 +100,22 @@ std::vector<WindowPeak> measure_windows(const double* x, const double* y, std::s
                                            Text(n - 1));
         }
     }
-    return detail::Guarded(kOperation, [&] {
-        const IntensityScale scale = ScaleOf(y, n);
-        std::vector<WindowPeak> results(count);
-        for (std::size_t k = 0; k < count; ++k) {
+}
+
+} // namespace
+
+std::vector<WindowPeak> measure_windows(Span<const double> x, Span<const double> y,
+                                        Span<const std::size_t> first,
+                                        Span<const std::size_t> last) {
+    using namespace detail::spectrum;
+    CheckWindows(x, y, first, last);
+    return detail::Guarded(kMeasureWindows, [&] {
+        const std::size_t n = x.size();
+        const IntensityScale scale = ScaleOf(y.data(), n);
+        std::vector<WindowPeak> results(first.size());
+        for (std::size_t k = 0; k < first.size(); ++k) {
             const std::vector<double> scaled =
-                ScaledDown(y + first[k], last[k] - first[k] + 1, scale);
+                ScaledDown(y.data() + first[k], last[k] - first[k] + 1, scale);
             // Positions relative to the window's first sample.
             const SplineWindow spline(scaled.data(), 0, scaled.size() - 1);
             const double end = static_cast<double>(scaled.size() - 1);
@@ -112,10 +127,10 @@ std::vector<WindowPeak> measure_windows(const double* x, const double* y, std::s
             double centroid = 0.0, area = 0.0;
             spline.Centroid(0.0, end, centroid, area);
             const double offset = static_cast<double>(first[k]);
-            result.apex_x = AbscissaAt(x, n, offset + position);
+            result.apex_x = AbscissaAt(x.data(), n, offset + position);
             result.apex_y = scale.Up(value);
-            result.centroid_x = AbscissaAt(x, n, offset + centroid);
-            result.area = scale.Up(area) * StepAt(x, n, offset + centroid);
+            result.centroid_x = AbscissaAt(x.data(), n, offset + centroid);
+            result.area = scale.Up(area) * StepAt(x.data(), n, offset + centroid);
         }
         return results;
     });

@@ -60,17 +60,12 @@ std::vector<double> Snip(const double* intensity, std::size_t n, const SnipParam
 
 } // namespace
 
-std::vector<double> snip_baseline(const double* intensity, std::size_t n,
-                                  const SnipParameters& parameters) {
+std::vector<double> snip_baseline(Span<const double> intensity, const SnipParameters& parameters) {
     constexpr const char* kOperation = "opm::snip_baseline";
-    detail::RequireFiniteData(kOperation, "intensity", {intensity, n});
-    detail::RequireAtLeast(kOperation, "intensity", n, 1);
-    return detail::Guarded(kOperation, [&] { return Snip(intensity, n, parameters); });
-}
-
-std::vector<double> snip_baseline(const std::vector<double>& intensity,
-                                  const SnipParameters& parameters) {
-    return snip_baseline(intensity.data(), intensity.size(), parameters);
+    detail::RequireFiniteData(kOperation, "intensity", intensity);
+    detail::RequireAtLeast(kOperation, "intensity", intensity.size(), 1);
+    return detail::Guarded(kOperation,
+                           [&] { return Snip(intensity.data(), intensity.size(), parameters); });
 }
 
 } // namespace opm

@@ -51,7 +51,7 @@ std::vector<double> Smoothed(const std::vector<double>& y, const PeakParameters&
 
 std::vector<double> Baseline(const std::vector<double>& smoothed, const PeakParameters& p) {
     if (p.baseline == BaselineMethod::moving_minimum) {
-        return moving_minimum_baseline(smoothed.data(), smoothed.size(), p.baseline_width);
+        return moving_minimum_baseline(smoothed, p.baseline_width);
     }
     SnipParameters snip;
     snip.half_width = p.baseline_width;
@@ -109,31 +109,21 @@ SpectrumAnalysis Analyse(const double* mz, const double* intensity, std::size_t 
 
 } // namespace
 
-SpectrumAnalysis analyse_spectrum(const double* mz, const double* intensity, std::size_t n,
+SpectrumAnalysis analyse_spectrum(Span<const double> mz, Span<const double> intensity,
                                   const PeakParameters& parameters) {
     CheckParameters(parameters);
-    detail::RequireFiniteData(kOperation, "mz", {mz, n});
-    detail::RequireFiniteData(kOperation, "intensity", {intensity, n});
-    detail::RequireAtLeast(kOperation, "mz", n, parameters.min_knots);
-    // The smoothing counts samples in an int.
-    detail::ToInt(kOperation, "the sample count", n);
-    detail::RequireIncreasing(kOperation, "mz", {mz, n});
-    return detail::Guarded(kOperation, [&] { return Analyse(mz, intensity, n, parameters); });
-}
-
-SpectrumAnalysis analyse_spectrum(const std::vector<double>& mz,
-                                  const std::vector<double>& intensity,
-                                  const PeakParameters& parameters) {
+    detail::RequireFiniteData(kOperation, "mz", mz);
+    detail::RequireFiniteData(kOperation, "intensity", intensity);
     detail::RequireSameSize(kOperation, "mz", mz.size(), "intensity", intensity.size());
-    return analyse_spectrum(mz.data(), intensity.data(), mz.size(), parameters);
+    detail::RequireAtLeast(kOperation, "mz", mz.size(), parameters.min_knots);
+    // The smoothing counts samples in an int.
+    detail::ToInt(kOperation, "the sample count", mz.size());
+    detail::RequireIncreasing(kOperation, "mz", mz);
+    return detail::Guarded(
+        kOperation, [&] { return Analyse(mz.data(), intensity.data(), mz.size(), parameters); });
 }
 
-std::vector<Peak> find_peaks(const double* mz, const double* intensity, std::size_t n,
-                             const PeakParameters& parameters) {
-    return analyse_spectrum(mz, intensity, n, parameters).peaks;
-}
-
-std::vector<Peak> find_peaks(const std::vector<double>& mz, const std::vector<double>& intensity,
+std::vector<Peak> find_peaks(Span<const double> mz, Span<const double> intensity,
                              const PeakParameters& parameters) {
     return analyse_spectrum(mz, intensity, parameters).peaks;
 }
