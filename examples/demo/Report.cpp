@@ -167,7 +167,7 @@ void PrintDeconvolution(std::ostream& out, double noise, const DeconvolutionRepo
         pair.samples > 2
             ? std::sqrt(pair.residualSumOfSquares / static_cast<double>(pair.samples - 2))
             : 0.0;
-    out << Format("  %ld samples, rank %ld, %s; residual sum of squares %.1f counts^2\n",
+    out << Format("  %zu samples, rank %zu, %s; residual sum of squares %.1f counts^2\n",
                   pair.samples, pair.rank, pair.converged ? "converged" : "NOT converged",
                   pair.residualSumOfSquares)
         << Format("  residual RMS %.3f counts (median local noise %.3f)\n", rms, noise);

@@ -6,11 +6,12 @@
 //    local maxima at S/N >= a threshold, each measured on a cubic spline through its own
 //    window (apex, centroid, area, width at half height).
 // 2. Recognise the reference peaks and calibrate bin -> m/z by least squares
-//    (LeastSquares::PolynomialCoefs), convert with Polynomial::GetY.
+//    (opm::fit_polynomial), convert with opm::polynomial_value.
 // 3. Fit a straight line to the mass errors of the reference peaks as observed before the
-//    calibration: how far the stored calibration has drifted (Statistics::Line).
+//    calibration: how far the stored calibration has drifted (opm::fit_line).
 // 4. Separate two overlapping peaks of known m/z and width: their bins come from the calibration
-//    by Polynomial::Solve, their amplitudes from Matrix::SingularValueDecomposition.
+//    by opm::polynomial_roots, their amplitudes from opm::least_squares (through the singular
+//    value decomposition).
 #pragma once
 
 #include "demo/Profile.h"
@@ -68,7 +69,6 @@ struct CalibrationReport {
 struct MassErrorTrend {
     bool done = false;
     std::string note;
-    int status = 0;                               // Statistics::Line result
     double intercept = 0.0, slope = 0.0, r = 0.0; // error (m/z) = intercept + slope * m/z
 };
 
@@ -76,10 +76,10 @@ struct DeconvolutionReport {
     bool done = false;
     std::string note;
     double mz[2] = {0.0, 0.0};
-    double bin[2] = {0.0, 0.0}; // from the calibration by Polynomial::Solve
+    double bin[2] = {0.0, 0.0}; // from the calibration by opm::polynomial_roots
     double amplitude[2] = {0.0, 0.0};
-    long samples = 0; // rows of the least-squares problem
-    long rank = 0;
+    std::size_t samples = 0; // rows of the least-squares problem
+    std::size_t rank = 0;
     bool converged = false;
     double residualSumOfSquares = 0.0;
 };
