@@ -98,6 +98,14 @@ void RequireSameSize(const char* operation, const char* firstName, std::size_t f
     }
 }
 
+void RequireFinitePairs(const char* operation, const char* xName, Span<const double> x,
+                        const char* yName, Span<const double> y, std::size_t minimum) {
+    RequireFiniteData(operation, xName, x);
+    RequireFiniteData(operation, yName, y);
+    RequireSameSize(operation, xName, x.size(), yName, y.size());
+    RequireAtLeast(operation, xName, x.size(), minimum);
+}
+
 void RequireFiniteMatrix(const char* operation, const char* name, MatrixView matrix) {
     const std::size_t rows = matrix.rows();
     const std::size_t cols = matrix.cols();

@@ -44,6 +44,10 @@ void RequireIncreasing(const char* operation, const char* name, Span<const doubl
 // Two arrays of the same size.
 void RequireSameSize(const char* operation, const char* firstName, std::size_t firstSize,
                      const char* secondName, std::size_t secondSize);
+// Paired data, as abscissae and ordinates: each array as for RequireFiniteData, both of the same
+// size, at least `minimum` pairs.
+void RequireFinitePairs(const char* operation, const char* xName, Span<const double> x,
+                        const char* yName, Span<const double> y, std::size_t minimum);
 // A matrix whose element count rows * cols does not overflow, with finite data.
 void RequireFiniteMatrix(const char* operation, const char* name, MatrixView matrix);
 // A square matrix of at least one element, with finite data and an order the exact routines'

@@ -51,10 +51,7 @@ CubicSpline::CubicSpline(Span<const double> x, Span<const double> y, EndConditio
                          double start_slope, double end_slope) {
     constexpr const char* kOperation = "opm::CubicSpline";
     detail::Guarded(kOperation, [&] {
-        detail::RequireFiniteData(kOperation, "x", x);
-        detail::RequireFiniteData(kOperation, "y", y);
-        detail::RequireSameSize(kOperation, "x", x.size(), "y", y.size());
-        detail::RequireAtLeast(kOperation, "x", x.size(), MinimumKnots(kOperation, ends));
+        detail::RequireFinitePairs(kOperation, "x", x, "y", y, MinimumKnots(kOperation, ends));
         detail::RequireFinite(kOperation, "start_slope", start_slope);
         detail::RequireFinite(kOperation, "end_slope", end_slope);
         detail::RequireIncreasing(kOperation, "x", x);

@@ -1,6 +1,5 @@
 // Local noise: 1.4826 x the median absolute deviation over a sliding window.
 #include "OstraPureMath/opm/Spectrum.h"
-#include "modern/Checks.h"
 #include "modern/Guarded.h"
 #include "spectrum/SlidingOrderStatistics.h"
 #include "spectrum/SlidingWindows.h"
@@ -24,14 +23,10 @@ std::vector<double> LocalNoise(const double* residual, std::size_t n, std::size_
 
 std::vector<double> local_noise(Span<const double> residual, std::size_t window) {
     constexpr const char* kOperation = "opm::local_noise";
-    detail::RequireFiniteData(kOperation, "residual", residual);
-    detail::RequireAtLeast(kOperation, "residual", residual.size(), 1);
-    if (window == 0) {
-        detail::Refuse(kOperation, "window must be at least 1");
-    }
-    const std::size_t n = residual.size();
-    const std::size_t odd = detail::spectrum::OddWindow(window, n);
-    return detail::Guarded(kOperation, [&] { return LocalNoise(residual.data(), n, odd); });
+    const std::size_t odd =
+        detail::spectrum::CheckedWindow(kOperation, "residual", residual, window);
+    return detail::Guarded(kOperation,
+                           [&] { return LocalNoise(residual.data(), residual.size(), odd); });
 }
 
 } // namespace opm

@@ -83,10 +83,7 @@ void CheckWindows(Span<const double> x, Span<const double> y, Span<const std::si
     using detail::Text;
     using detail::spectrum::kSplineMinimumKnots;
     constexpr const char* kOperation = kMeasureWindows;
-    detail::RequireFiniteData(kOperation, "x", x);
-    detail::RequireFiniteData(kOperation, "y", y);
-    detail::RequireSameSize(kOperation, "x", x.size(), "y", y.size());
-    detail::RequireAtLeast(kOperation, "x", x.size(), kSplineMinimumKnots);
+    detail::RequireFinitePairs(kOperation, "x", x, "y", y, kSplineMinimumKnots);
     detail::RequireIncreasing(kOperation, "x", x);
     detail::RequireData(kOperation, "first", first.data(), first.size());
     detail::RequireData(kOperation, "last", last.data(), last.size());

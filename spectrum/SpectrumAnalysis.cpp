@@ -112,10 +112,7 @@ SpectrumAnalysis Analyse(const double* mz, const double* intensity, std::size_t 
 SpectrumAnalysis analyse_spectrum(Span<const double> mz, Span<const double> intensity,
                                   const PeakParameters& parameters) {
     CheckParameters(parameters);
-    detail::RequireFiniteData(kOperation, "mz", mz);
-    detail::RequireFiniteData(kOperation, "intensity", intensity);
-    detail::RequireSameSize(kOperation, "mz", mz.size(), "intensity", intensity.size());
-    detail::RequireAtLeast(kOperation, "mz", mz.size(), parameters.min_knots);
+    detail::RequireFinitePairs(kOperation, "mz", mz, "intensity", intensity, parameters.min_knots);
     // The smoothing counts samples in an int.
     detail::ToInt(kOperation, "the sample count", mz.size());
     detail::RequireIncreasing(kOperation, "mz", mz);
