@@ -185,8 +185,7 @@ SpectrumPlot MakePlot(const std::string& source, const Profile& profile,
         plot.thresholdLabel = label;
     }
     for (const PeakReport& peak : report.peaks) {
-        plot.apexes.push_back({report.hasMz ? peak.apexMz : peak.found.apex_mz,
-                               peak.found.baseline + peak.found.height});
+        plot.apexes.push_back({peak.apex, peak.found.baseline + peak.found.height});
     }
     plot.logarithmic = options.logarithmic;
     plot.from = options.from;

@@ -80,22 +80,22 @@ CalibrationReport Calibrate(AbscissaKind kind, std::vector<ReferenceMatch> match
     return calibration;
 }
 
-// m/z of every peak: as found for m/z profiles, through the new calibration for bin profiles
-// (the width between the mapped half-height points, the area by the calibration's slope at the
-// centroid).
+// The peaks in the report's unit: through the new calibration for calibrated bin profiles (the
+// width between the mapped half-height points, the area by the calibration's slope at the
+// centroid), as found otherwise.
 void AssignMasses(AnalysisReport& report) {
+    const bool calibrated = report.calibration.done;
     const std::vector<double>& binToMz = report.calibration.coefficients;
-    const bool isMz = report.kind == AbscissaKind::MZ;
-    const auto toMz = [&](double x) { return isMz ? x : opm::polynomial_value(binToMz, x); };
+    const auto toMz = [&](double x) { return calibrated ? opm::polynomial_value(binToMz, x) : x; };
     const std::vector<double> slope = Derivative(binToMz);
     for (PeakReport& peak : report.peaks) {
         const opm::Peak& found = peak.found;
-        peak.apexMz = toMz(found.apex_mz);
-        peak.centroidMz = toMz(found.centroid_mz);
-        peak.fwhmMz = toMz(found.right_mz) - toMz(found.left_mz);
-        peak.areaMz = found.area;
-        if (!isMz) {
-            peak.areaMz = found.area * opm::polynomial_value(slope, found.centroid_mz);
+        peak.apex = toMz(found.apex_mz);
+        peak.centroid = toMz(found.centroid_mz);
+        peak.fwhm = toMz(found.right_mz) - toMz(found.left_mz);
+        peak.area = found.area;
+        if (calibrated) {
+            peak.area = found.area * opm::polynomial_value(slope, found.centroid_mz);
         }
     }
 }

@@ -43,11 +43,12 @@ struct AnalysisSettings {
     KnownPair pair = {};
 };
 
-// One reported peak: the library's measurement in the profile's abscissa, and in m/z.
+// One reported peak: the library's measurement in the profile's abscissa, and in the report's
+// unit: m/z when the report has m/z (hasMz), else the profile's bins.
 struct PeakReport {
-    opm::Peak found;                       // apex_mz etc. in the profile's abscissa (bins or m/z)
-    double apexMz = 0.0, centroidMz = 0.0; // valid when the report has m/z (hasMz)
-    double fwhmMz = 0.0, areaMz = 0.0;     // width in m/z, area in intensity x m/z (hasMz)
+    opm::Peak found;                   // apex_mz etc. in the profile's abscissa (bins or m/z)
+    double apex = 0.0, centroid = 0.0; // in the report's unit
+    double fwhm = 0.0, area = 0.0;     // width in the report's unit, area in intensity x that unit
 };
 
 struct ReferenceMatch {

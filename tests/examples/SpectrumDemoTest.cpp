@@ -107,8 +107,8 @@ TEST(SpectrumDemo, FindsEverySyntheticPeakAtItsTruePosition) {
             << "m/z " << truth.mz;
         EXPECT_NEAR(found->found.centroid_mz, truth.bin, kPositionTolerance) << "m/z " << truth.mz;
         const double mzTolerance = kPositionTolerance * MzPerBin(demo.spectrum, truth.bin);
-        EXPECT_NEAR(found->apexMz, truth.mz, mzTolerance);
-        EXPECT_NEAR(found->centroidMz, truth.mz, mzTolerance);
+        EXPECT_NEAR(found->apex, truth.mz, mzTolerance);
+        EXPECT_NEAR(found->centroid, truth.mz, mzTolerance);
     }
     // Nothing else is reported, apart from the merged maximum of the overlapping pair.
     int inPair = 0;
@@ -170,7 +170,7 @@ TEST(SpectrumDemo, MzProfileSkipsCalibrationGracefully) {
     for (std::size_t i = 0; i < report.peaks.size(); ++i) {
         EXPECT_NEAR(report.peaks[i].found.apex_position, demo.report.peaks[i].found.apex_position,
                     1e-9);
-        EXPECT_DOUBLE_EQ(report.peaks[i].apexMz, report.peaks[i].found.apex_mz);
+        EXPECT_DOUBLE_EQ(report.peaks[i].apex, report.peaks[i].found.apex_mz);
     }
     EXPECT_TRUE(report.trend.done) << report.trend.note;
 }
@@ -252,7 +252,7 @@ TEST_F(DemoProgram, BuiltInRunWritesReportPeakListAndPicture) {
     EXPECT_NE(text.find("S/N 6 threshold"), std::string::npos);
     std::size_t inRange = 0;
     for (const PeakReport& peak : Demo().report.peaks) {
-        inRange += peak.apexMz >= 500.0 && peak.apexMz <= 600.0;
+        inRange += peak.apex >= 500.0 && peak.apex <= 600.0;
     }
     EXPECT_EQ(Count(text, "l-4,-7h8z"), inRange); // apex markers
 }
