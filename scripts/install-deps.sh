@@ -6,6 +6,9 @@ set -euo pipefail
 packages=(
     # the library, its tests and benchmarks
     cmake g++ pkg-config libgtest-dev libbenchmark-dev liblapack-dev
+    # the Python package (python/): its build, its tests and its fresh-venv installation
+    python3-dev python3-venv pybind11-dev python3-numpy python3-scipy python3-pytest
+    python3-dask python3-distributed
 )
 
 need=()

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test: installs what is missing, then runs each workflow preset in turn.
+# Builds and runs every test: installs what is missing, then runs each workflow preset in turn (the
+# release one runs the Python tests too), then installs the Python package into a fresh venv.
 # Stops at the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -8,3 +9,5 @@ bash scripts/install-deps.sh
 
 cmake --workflow --preset release
 cmake --workflow --preset asan
+# The Python package installs into a fresh virtual environment, offline, and imports.
+bash python/check-venv-install.sh

@@ -173,21 +173,6 @@ PeakParameters PeakOptions(const char* function, double snr, const py::kwargs& o
     return parameters;
 }
 
-// The profile (mz, intensity) of a spectrum call, converted and of equal lengths.
-struct Profile {
-    DoubleArray mz, intensity;
-};
-
-Profile ProfileOf(py::handle mz, py::handle intensity, const char* function) {
-    Profile profile{Doubles(mz, function, "mz", 1), Doubles(intensity, function, "intensity", 1)};
-    if (profile.mz.size() != profile.intensity.size()) {
-        Refuse(function, "mz has " + std::to_string(profile.mz.size()) +
-                             " elements but intensity has " +
-                             std::to_string(profile.intensity.size()));
-    }
-    return profile;
-}
-
 py::array PeakArray(std::vector<Peak>&& peaks) {
     return ToArray(std::move(peaks));
 }
@@ -195,21 +180,20 @@ py::array PeakArray(std::vector<Peak>&& peaks) {
 py::array FindPeaks(py::handle mz, py::handle intensity, double snr, const py::kwargs& options) {
     constexpr const char* kFunction = "find_peaks";
     const PeakParameters parameters = PeakOptions(kFunction, snr, options);
-    const Profile profile = ProfileOf(mz, intensity, kFunction);
-    return PeakArray(Compute(kFunction, [&] {
-        return find_peaks(profile.mz.data(), profile.intensity.data(),
-                          static_cast<std::size_t>(profile.mz.size()), parameters);
-    }));
+    const DoubleArray abscissae = Doubles(mz, kFunction, "mz", 1);
+    const DoubleArray intensities = Doubles(intensity, kFunction, "intensity", 1);
+    return PeakArray(Compute(
+        kFunction, [&] { return find_peaks(SpanOf(abscissae), SpanOf(intensities), parameters); }));
 }
 
 Analysis AnalyseSpectrum(py::handle mz, py::handle intensity, double snr,
                          const py::kwargs& options) {
     constexpr const char* kFunction = "analyse_spectrum";
     const PeakParameters parameters = PeakOptions(kFunction, snr, options);
-    const Profile profile = ProfileOf(mz, intensity, kFunction);
+    const DoubleArray abscissae = Doubles(mz, kFunction, "mz", 1);
+    const DoubleArray intensities = Doubles(intensity, kFunction, "intensity", 1);
     SpectrumAnalysis result = Compute(kFunction, [&] {
-        return analyse_spectrum(profile.mz.data(), profile.intensity.data(),
-                                static_cast<std::size_t>(profile.mz.size()), parameters);
+        return analyse_spectrum(SpanOf(abscissae), SpanOf(intensities), parameters);
     });
     return Analysis{ToArray(std::move(result.smoothed)), ToArray(std::move(result.baseline)),
                     ToArray(std::move(result.noise)), PeakArray(std::move(result.peaks)),
@@ -223,13 +207,11 @@ py::array_t<double> Snip(py::handle y, long long halfWidth, bool lls, bool decre
     parameters.half_width = Narrow<std::size_t>(halfWidth, kFunction, "half_width");
     parameters.lls = lls;
     parameters.decreasing = decreasing;
-    return ToArray(Compute(kFunction, [&] {
-        return snip_baseline(intensity.data(), static_cast<std::size_t>(intensity.size()),
-                             parameters);
-    }));
+    return ToArray(
+        Compute(kFunction, [&] { return snip_baseline(SpanOf(intensity), parameters); }));
 }
 
-using WindowedFunction = std::vector<double> (*)(const double*, std::size_t, std::size_t);
+using WindowedFunction = std::vector<double> (*)(Span<const double>, std::size_t);
 
 // A function of one array of samples and a window length.
 template <WindowedFunction windowed>
@@ -237,24 +219,17 @@ py::array_t<double> OverWindows(const char* function, py::handle y, const char* 
                                 long long window) {
     const DoubleArray samples = Doubles(y, function, name, 1);
     const auto length = Narrow<std::size_t>(window, function, "window");
-    return ToArray(Compute(function, [&] {
-        return windowed(samples.data(), static_cast<std::size_t>(samples.size()), length);
-    }));
+    return ToArray(Compute(function, [&] { return windowed(SpanOf(samples), length); }));
 }
 
 py::array MeasureWindows(py::handle x, py::handle y, py::handle first, py::handle last) {
     constexpr const char* kFunction = "measure_windows";
-    const Profile profile = ProfileOf(x, y, kFunction);
+    const DoubleArray abscissae = Doubles(x, kFunction, "x", 1);
+    const DoubleArray ordinates = Doubles(y, kFunction, "y", 1);
     const std::vector<std::size_t> firsts = Indices(first, kFunction, "first");
     const std::vector<std::size_t> lasts = Indices(last, kFunction, "last");
-    if (firsts.size() != lasts.size()) {
-        Refuse(kFunction, "first has " + std::to_string(firsts.size()) + " elements but last has " +
-                              std::to_string(lasts.size()));
-    }
     return ToArray(Compute(kFunction, [&] {
-        return measure_windows(profile.mz.data(), profile.intensity.data(),
-                               static_cast<std::size_t>(profile.mz.size()), firsts.data(),
-                               lasts.data(), firsts.size());
+        return measure_windows(SpanOf(abscissae), SpanOf(ordinates), firsts, lasts);
     }));
 }
 

@@ -41,7 +41,7 @@ BAD_INPUT = {
     "too few points": (lambda: opm.polyfit(X[:3], Y[:3], 3), Invalid, "at least 4"),
     "equal abscissae": (lambda: opm.fit_line([1.0, 1.0, 1.0], [1.0, 2.0, 3.0]), Degenerate, "equal"),
     "lengths differ": (lambda: opm.find_peaks(MZ, np.ones(49)), Invalid, "49"),
-    "mz decreasing": (lambda: opm.find_peaks(MZ[::-1], np.ones(50)), Invalid, "abscissa"),
+    "mz decreasing": (lambda: opm.find_peaks(MZ[::-1], np.ones(50)), Invalid, "increase strictly"),
     "unknown baseline": (lambda: opm.find_peaks(MZ, np.ones(50), baseline="spline"), Invalid, "moving-minimum"),
     "negative window": (lambda: opm.local_noise(Y, -5), Invalid, "negative"),
     "float indices": (lambda: opm.measure_windows(X, Y, [0.0], [6.0]), Invalid, "integers"),
