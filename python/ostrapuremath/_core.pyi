@@ -4,6 +4,7 @@ from typing import Literal, Optional, Tuple, Union, overload
 
 import numpy as np
 import numpy.typing as npt
+from typing_extensions import TypedDict, Unpack
 
 _Array = npt.NDArray[np.float64]
 _Real = Union[float, int]
@@ -70,37 +71,31 @@ class SpectrumAnalysis:
     @property
     def unassessed(self) -> int: ...
 
+class _PeakOptions(TypedDict, total=False):
+    """The keyword options of find_peaks and analyse_spectrum (defaults in their docstrings)."""
+
+    smoothing_half_width: int
+    smoothing_passes: int
+    baseline: Literal["snip", "moving-minimum"]
+    baseline_width: int
+    snip_lls: bool
+    noise_window: int
+    valley_depth: float
+    base_level: float
+    min_knots: int
+    max_width_fwhm: float
+
 def find_peaks(
     mz: npt.ArrayLike,
     intensity: npt.ArrayLike,
     snr: float = 10.0,
-    *,
-    smoothing_half_width: int = 2,
-    smoothing_passes: int = 1,
-    baseline: Literal["snip", "moving-minimum"] = "snip",
-    baseline_width: int = 100,
-    snip_lls: bool = True,
-    noise_window: int = 1001,
-    valley_depth: float = 2.0,
-    base_level: float = 0.05,
-    min_knots: int = 7,
-    max_width_fwhm: float = 3.0,
+    **options: Unpack[_PeakOptions],
 ) -> np.ndarray: ...
 def analyse_spectrum(
     mz: npt.ArrayLike,
     intensity: npt.ArrayLike,
     snr: float = 10.0,
-    *,
-    smoothing_half_width: int = 2,
-    smoothing_passes: int = 1,
-    baseline: Literal["snip", "moving-minimum"] = "snip",
-    baseline_width: int = 100,
-    snip_lls: bool = True,
-    noise_window: int = 1001,
-    valley_depth: float = 2.0,
-    base_level: float = 0.05,
-    min_knots: int = 7,
-    max_width_fwhm: float = 3.0,
+    **options: Unpack[_PeakOptions],
 ) -> SpectrumAnalysis: ...
 def snip_baseline(y: npt.ArrayLike, half_width: int = 100, lls: bool = True, decreasing: bool = True) -> _Array: ...
 def moving_minimum_baseline(y: npt.ArrayLike, window: int) -> _Array: ...

@@ -93,6 +93,7 @@ NotConvergedError when knots so close overflow a coefficient.
 Example:
     >>> s = CubicSpline([0, 1, 2, 3], [0, 1, 0, 1], bc='not-a-knot')
     >>> s([0.5, 1.5]), s.integral(0, 3)
+    (array([1. , 0.5]), 1.5)
 )doc";
 
 constexpr const char* kCallDoc = R"doc(s(x) -> float or numpy.ndarray
