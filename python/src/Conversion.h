@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <limits>
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,13 +37,16 @@ void DefineExceptions(py::module_& module);
 [[noreturn]] void Raise(const char* function, const opm::Error& error);
 
 // Runs work() with the GIL released and returns its result. An opm::Error it throws is raised,
-// with the GIL held again, as the package's exception (see Raise).
+// with the GIL held again, as the package's exception (see Raise), and so is std::bad_alloc
+// (as OutOfMemoryError).
 template <class Work> auto Compute(const char* function, Work&& work) -> decltype(work()) {
     try {
         py::gil_scoped_release released;
         return work();
     } catch (const opm::Error& error) {
         Raise(function, error);
+    } catch (const std::bad_alloc&) {
+        Raise(function, OutOfMemory("out of memory"));
     }
 }
 
