@@ -267,12 +267,12 @@ def report_overhead(repeat):
     for name, one, batch in rows:
         call = median_time(one, repeat, number)
         work = median_time(batch, repeat) / many.size
-        print(f"   {name:16s} call {call * 1e9:6.0f} ns, work {work * 1e9:5.0f} ns per element "
+        print(f"   {name:17s} call {call * 1e9:5.0f} ns, work {work * 1e9:5.0f} ns per element "
               f"in an array call, overhead {(call - work) * 1e9:6.0f} ns")
     for name, one in (("s.integral(a, b)", lambda: spline.integral(10.0, 80.5)),
                       ("s.maximum(lo, hi)", lambda: spline.maximum(5.0, 15.0)),
-                      ("python no-op call", lambda: None)):
-        print(f"   {name:16s} call {median_time(one, repeat, number) * 1e9:6.0f} ns (work included)")
+                      ("lambda: None", lambda: None)):
+        print(f"   {name:17s} call {median_time(one, repeat, number) * 1e9:5.0f} ns (work included)")
 
 
 # ---- 4. Batch apex and centroid --------------------------------------------------------
@@ -364,7 +364,8 @@ def report_threads(repeat):
     beside = count_python_loops(0, worker)
     during = time.perf_counter() - start
     print(f"   a Python loop beside one find_peaks of 400 000 samples ({during * 1e3:.0f} ms) ran "
-          f"{beside / during / (alone / alone_time):.0%} of its speed alone")
+          f"{beside / during / (alone / alone_time):.0%} of its speed alone (none if the call "
+          f"held the GIL)")
 
 
 def main():
