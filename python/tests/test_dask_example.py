@@ -29,5 +29,6 @@ def test_dask_example_writes_every_peak_list(tmp_path):
     run = subprocess.run([sys.executable, str(EXAMPLE), str(spectra), str(out), "--workers", "2"],
                          capture_output=True, text=True, timeout=300, env=dict(os.environ))
     assert run.returncode == 0, run.stderr
-    assert sorted(run.stdout.splitlines()) == [f"s{seed}.csv: 5000 samples, 4 peaks" for seed in range(3)]
+    lines = [f"s{seed}.csv: 5000 samples, 4 peaks" for seed in range(3)]
+    assert sorted(run.stdout.splitlines()) == lines
     assert {path.name: path.read_text() for path in out.iterdir()} == expected
