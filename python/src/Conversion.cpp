@@ -2,6 +2,7 @@
 #include "Conversion.h"
 
 #include <cctype>
+#include <iterator>
 #include <string>
 
 namespace opm::python {
@@ -68,9 +69,10 @@ std::string DtypeText(const py::array& array) {
 } // namespace
 
 void DefineExceptions(py::module_& module) {
-    PyObject* error =
-        NewException(module, "Error", PyExc_Exception,
-                     "Base of every failure the library reports; each has a subclass below.");
+    PyObject* error = NewException(
+        module, "Error", PyExc_Exception,
+        "Base of every failure the library reports (raised itself only for calls made after the "
+        "library's release at process exit).");
     g_exceptions[0] = error;
     g_exceptions[static_cast<int>(Status::unavailable)] = error;
     g_exceptions[static_cast<int>(Status::bad_argument)] =
