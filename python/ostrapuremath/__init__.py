@@ -13,7 +13,7 @@ Polynomials       polyval(c, x), roots(c), extrema(c), polyfit(x, y, deg)
 Statistics        median(a), std(a), rms(a), fit_line(x, y), gauss_smooth(y, half_width, passes=1)
 Spectra           find_peaks(mz, intensity, snr=10.0, ...), analyse_spectrum(...),
                   snip_baseline(y, ...), moving_minimum_baseline(y, window),
-                  local_noise(residual, window=1001),
+                  local_noise(y, window=1001),
                   measure_windows(x, y, first, last) (apex and centroid of many peaks)
 Files             read_spectrum(path) reads a two-column CSV profile, write_peaks(stream,
                   peaks) writes a peak list (python -m ostrapuremath SPECTRUM.csv does both)

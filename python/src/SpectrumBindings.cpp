@@ -98,10 +98,10 @@ minima over the same window; windows centred on each sample and shifted inwards
 at the ends; an even window is raised to the next odd size, one longer than y
 reduced to the largest odd size that fits. window >= 1.)doc";
 
-constexpr const char* kLocalNoiseDoc = R"doc(local_noise(residual, window=1001) -> numpy.ndarray
+constexpr const char* kLocalNoiseDoc = R"doc(local_noise(y, window=1001) -> numpy.ndarray
 
 The noise level along a spectrum: 1.4826 x the median absolute deviation (about the
-window's own median) of residual (the baseline-corrected intensities) over a window
+window's own median) of y, the baseline-corrected intensities, over a window
 of `window` samples centred on each sample, with the window rules of
 moving_minimum_baseline. For Gaussian noise it estimates the standard deviation;
 peaks covering less than half a window do not move it. Exact (the deviation a sort
@@ -215,9 +215,8 @@ using WindowedFunction = std::vector<double> (*)(Span<const double>, std::size_t
 
 // A function of one array of samples and a window length.
 template <WindowedFunction windowed>
-py::array_t<double> OverWindows(const char* function, py::handle y, const char* name,
-                                long long window) {
-    const DoubleArray samples = Doubles(y, function, name, 1);
+py::array_t<double> OverWindows(const char* function, py::handle y, long long window) {
+    const DoubleArray samples = Doubles(y, function, "y", 1);
     const auto length = Narrow<std::size_t>(window, function, "window");
     return ToArray(Compute(function, [&] { return windowed(SpanOf(samples), length); }));
 }
@@ -261,15 +260,15 @@ void BindSpectrum(py::module_& module) {
     module.def(
         "moving_minimum_baseline",
         [](py::handle y, long long window) {
-            return OverWindows<moving_minimum_baseline>("moving_minimum_baseline", y, "y", window);
+            return OverWindows<moving_minimum_baseline>("moving_minimum_baseline", y, window);
         },
         py::arg("y"), py::arg("window"), kMovingMinimumDoc);
     module.def(
         "local_noise",
-        [](py::handle residual, long long window) {
-            return OverWindows<local_noise>("local_noise", residual, "residual", window);
+        [](py::handle y, long long window) {
+            return OverWindows<local_noise>("local_noise", y, window);
         },
-        py::arg("residual"), py::arg("window") = 1001, kLocalNoiseDoc);
+        py::arg("y"), py::arg("window") = 1001, kLocalNoiseDoc);
     module.def("measure_windows", &MeasureWindows, py::arg("x"), py::arg("y"), py::arg("first"),
                py::arg("last"), kMeasureDoc);
 }
