@@ -46,8 +46,8 @@ OPM_API double RMS(const double* data, unsigned long first, unsigned long last);
 // every call of each of its routines: a call into it on another thread (through Line,
 // GaussSmooth, LeastSquares::PolynomialCoefs or directly) between this call's stline and its
 // read may change the code returned, though never r1..r3, which are this call's own. This is
-// the one data race the library keeps, by contract. A null stline slot, or a null error-code slot after the call, ends the
-// process with exit(1) and no message.
+// the one data race the library keeps, by contract. A null stline slot, or a null error-code slot
+// after the call, ends the process with exit(1) and no message.
 OPM_API int Line(double* x, double* y, int n, double& r1, double& r2, double& r3);
 
 // Gaussian smoothing by the external routine stgssm: calls stgssm(data, p1, p2, p3, p4, p5) with
