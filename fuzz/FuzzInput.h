@@ -6,6 +6,7 @@
 // (a byte for each count or code, eight bytes for each double).
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -72,6 +73,13 @@ inline bool AllFinite(const double* values, std::size_t count) {
 }
 inline bool AllFinite(const std::vector<double>& values) {
     return AllFinite(values.data(), values.size());
+}
+
+// Both ends of an interval small enough that no sum of two points inside it overflows, as the
+// midpoints of the bisections need.
+inline bool ModerateEnds(double a, double b) {
+    constexpr double kModerate = 0x1p1022;
+    return std::fabs(a) <= kModerate && std::fabs(b) <= kModerate;
 }
 
 } // namespace opm::fuzz

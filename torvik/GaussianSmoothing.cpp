@@ -74,6 +74,10 @@ extern "C" int stgssm(double* data, int n, int first, int last, int halfWidth, i
             }
             current.swap(next);
         }
+        // Sums of samples near the largest double can overflow: reported, data left untouched.
+        if (!torvik::AllFinite(current.data() + begin, end - begin + 1)) {
+            return -torvik::RecordOutcome(torvik::kNoConvergence);
+        }
         std::copy(current.begin() + begin, current.begin() + end + 1, data + first);
         return -torvik::RecordOutcome(torvik::kSuccess);
     } catch (const std::exception&) {
