@@ -7,9 +7,24 @@ namespace opm::detail {
 
 namespace {
 
-// Largest magnitude kept as it is: with up to 1000 rows a singular value is at most about
-// 2^10 times it, and the shifts add a few such squares, all within 2^1024.
-constexpr int kSafeExponent = 470;
+// The shifts add two products of two singular values or superdiagonals (each at most the
+// largest singular value, which is at most sqrt(m n) times the largest magnitude): below 2^509
+// they stay below 2^1020.
+constexpr int kLargestSafeExponent = 509;
+// The shifts also multiply a superdiagonal that is not negligible (at least about 2^-52 times
+// the largest singular value, itself at least the largest magnitude) by a singular value: from
+// a largest magnitude of 2^-485 on, that product stays a normal number (2^-1022 or more).
+constexpr int kSmallestSafeExponent = -485;
+
+// The least h with 2^h >= sqrt(m n), so that sqrt(m n) * largest < 2^(exponent + 1 + h).
+int HalfLog2Ceiling(long m, long n) {
+    const double cells = double(m) * double(n);
+    int h = 0;
+    while (std::ldexp(1.0, 2 * h) < cells) {
+        ++h;
+    }
+    return h;
+}
 
 } // namespace
 
@@ -28,7 +43,8 @@ int MagnitudeScaleExponent(double** a, long m, long n) {
         return 0;
     }
     const int exponent = std::ilogb(largest); // largest in [2^exponent, 2^(exponent + 1))
-    if (exponent >= -kSafeExponent && exponent < kSafeExponent) {
+    if (exponent >= kSmallestSafeExponent &&
+        exponent + 1 + HalfLog2Ceiling(m, n) <= kLargestSafeExponent) {
         return 0;
     }
     return -(exponent + 1);

@@ -131,13 +131,15 @@ public:
     //             subnormal segments): V, b and x then hold NaNs.
     // The singular values themselves are not handed back.
     //
-    // Magnitude: the QR shifts square singular values, which overflows from entries of about
-    // 2^500 and underflows below about 2^-500. A matrix whose largest magnitude lies outside
-    // [2^-470, 2^470) is therefore first multiplied by the power of two 2^s that brings that
-    // magnitude into [0.5, 1), and rows 1..r of b and x are multiplied by 2^s at the end (V, Q^T b
-    // and the rank do not change with the scaling); the rows n + 1..m of a keep the scaled
-    // remains. Every other matrix is left as it is, so its results are exactly those of the
-    // method above; a scaled one gives, bit for bit, the results of its scaled copy.
+    // Magnitude: the QR shifts multiply singular values, which overflows once the largest
+    // singular value nears 2^510 and underflows for entries below about 2^-500. A matrix whose
+    // largest magnitude L is below 2^-485, or large enough that sqrt(m n) L may reach 2^509
+    // (sqrt(m n) rounded up to a power of two, L to the power of two above it), is therefore
+    // first multiplied by the power of two 2^s that brings L into [0.5, 1), and rows 1..r of b
+    // and x are multiplied by 2^s at the end (V, Q^T b and the rank do not change with the
+    // scaling); the rows n + 1..m of a keep the scaled remains. Every other matrix is left as it
+    // is, so its results are exactly those of the method above; a scaled one gives, bit for bit,
+    // the results of its scaled copy.
     //
     // Result: true. Sizes outside 1 <= n <= m <= 1000, or nb < 0, return false with nothing
     // read or written (not a, b, x, residual, n nor converged): the work vectors have a fixed
@@ -159,18 +161,19 @@ public:
     // Negligibility of a bidiagonal element x is (|x| + anorm == anorm) in double precision,
     // anorm being the largest |diagonal| + |superdiagonal| of the bidiagonal form; an exact 0 is
     // always negligible. Work storage: one malloc block of n doubles, released on every return.
-    // Magnitude: as for SingularValueDecomposition, a matrix whose largest magnitude lies
-    // outside [2^-470, 2^470) is decomposed as its copy scaled by the power of two 2^s that
-    // brings that magnitude into [0.5, 1), and w is multiplied by 2^-s at the end (U and V do
-    // not change with the scaling); every other matrix goes through the method unscaled.
+    // Magnitude: with the rule of SingularValueDecomposition (largest magnitude below 2^-485, or
+    // sqrt(m n) times it possibly reaching 2^509), a matrix is decomposed as its copy scaled by
+    // the power of two 2^s that brings its largest magnitude into [0.5, 1), and w is multiplied
+    // by 2^-s at the end (U and V do not change with the scaling); every other matrix goes
+    // through the method unscaled.
     // Result: true when every singular value converged and U, w and V are all finite; false
     // when one of them has not split off after 30 passes (29 QR sweeps) -- a, w and v then hold
     // a partly diagonalised state that is not a factorisation -- and false when the method
     // reached an infinity or NaN (from finite input this happens for entries far apart in
     // magnitude, such as a subnormal beside ordinary numbers, or singular values beyond the
     // largest double), with a, w and v holding what it reached. n < 1: nothing is read or
-    // written, no storage is taken, result true. Raises CMemoryException when the work vector cannot be had (a, w, v
-    // untouched).
+    // written, no storage is taken, result true. Raises CMemoryException when the work vector
+    // cannot be had (a, w, v untouched).
     bool SingularValueDecompNRC(double** a, long m, long n, double* const w, double** v) const;
     // Solves a x = b from a factorisation made by SingularValueDecompNRC (Numerical Recipes
     // svbksb): x = V diag(1/w) U^T b. u[1..m][1..n], w[1..n], v[1..n][1..n] and b[1..m] are
