@@ -32,16 +32,20 @@ bool KnownStlineDefect(const std::vector<double>& x, const std::vector<double>& 
     return allEqual || KnownSolverDefect(x) || KnownSolverDefect(y);
 }
 
+// m rows (up to 4 * 255 + 4, beyond the solver's row compression) that repeat the up to 10
+// distinct rows read, so that a short input can describe a tall system.
 void LeastSquares(FuzzInput& in) {
-    const int m = int(in.Count(1, 10));
+    const int m = int(in.Count(1, 4) * in.Count(1, 255));
+    const int distinct = int(in.Count(1, 10));
     const int n = int(in.Count(1, 6));
     const int nb = int(in.Count(1, 2));
-    std::vector<double> a = in.Doubles(std::size_t(m * n)), b = in.Doubles(std::size_t(m * nb));
+    std::vector<double> a = in.Doubles(std::size_t(distinct * n));
+    std::vector<double> b = in.Doubles(std::size_t(distinct * nb));
     std::vector<double> x(std::size_t(n * nb), kUntouched);
     std::vector<double*> aRows, bRows, xRows;
     for (int i = 0; i < m; ++i) {
-        aRows.push_back(a.data() + i * n);
-        bRows.push_back(b.data() + i * nb);
+        aRows.push_back(a.data() + (i % distinct) * n);
+        bRows.push_back(b.data() + (i % distinct) * nb);
     }
     for (int i = 0; i < n; ++i) {
         xRows.push_back(x.data() + i * nb);
