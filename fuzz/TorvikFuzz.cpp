@@ -36,7 +36,7 @@ bool KnownStlineDefect(const std::vector<double>& x, const std::vector<double>& 
 // distinct rows read, so that a short input can describe a tall system.
 void LeastSquares(FuzzInput& in) {
     const int m = int(in.Count(1, 4) * in.Count(1, 255));
-    const int distinct = int(in.Count(1, 10));
+    const int distinct = int(std::min<long>(in.Count(1, 10), m));
     const int n = int(in.Count(1, 6));
     const int nb = int(in.Count(1, 2));
     std::vector<double> a = in.Doubles(std::size_t(distinct * n));
