@@ -3,6 +3,7 @@
 #include "OstraPureMath/Matrix.h"
 
 #include "matrix/MagnitudeScaling.h"
+#include "matrix/SvdSingularValueCapture.h"
 #include "matrix/SvdWorkVectors.h"
 
 bool Matrix::SingularValueDecomposition(double** a, double** b, double** x, double* residual,
@@ -31,5 +32,8 @@ bool Matrix::SingularValueDecomposition(double** a, double** b, double** x, doub
 
     opm::detail::ScaleByPowerOfTwo(b, n, nb, s);
     opm::detail::ScaleByPowerOfTwo(x, columns, nb, s);
+    opm::detail::ScaleByPowerOfTwo(d, 1, columns, -s);
+    // Step 4 only reads d: these are the ordered singular values, now of the caller's matrix.
+    opm::detail::SvdSingularValueCapture::Deliver(d, columns);
     return true;
 }
