@@ -8,3 +8,5 @@ bash scripts/install-deps.sh
 
 cmake --workflow --preset release
 cmake --workflow --preset asan
+cmake --workflow --preset tsan
+cmake --workflow --preset fuzz
