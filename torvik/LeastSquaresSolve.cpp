@@ -67,7 +67,7 @@ ErrorCode Solve(int m, int n, double** a, double** b, int nb, std::vector<double
     // An ill-conditioned full-rank system is factored again whole, keeping Q for the augmented
     // refinement.
     std::unique_ptr<torvik::PivotedQr> full;
-    if (rank == n && !torvik::WellConditioned(qr)) {
+    if (rank == n && !torvik::SemiNormalConverges(qr)) {
         full = std::make_unique<torvik::PivotedQr>(m, n, system.ColumnMajorA());
     }
     solution.assign(Index(n) * Index(nb), 0.0);
@@ -79,7 +79,8 @@ ErrorCode Solve(int m, int n, double** a, double** b, int nb, std::vector<double
         ErrorCode code = torvik::kSuccess;
         if (rank == n) {
             code = full ? torvik::AugmentedSolution(system, *full, c, y)
-                        : torvik::SemiNormalSolution(system, qr, d.data(), c, y);
+                        : torvik::SemiNormalSolution(system, qr, d.data(), reduced.ResidualNorm(c),
+                                                     c, y);
             for (int j = 0; j < n; ++j) {
                 x[j] = std::ldexp(y[Index(j)],
                                   system.RightHandSideExponent(c) - system.ColumnExponent(j));

@@ -12,18 +12,19 @@
 namespace torvik {
 
 // True when the condition estimate |R(0,0)| / |R(n-1,n-1)| of the pivoted factorisation of the
-// (reduced) scaled A is at most 2^10: then the corrected semi-normal equations converge at once
-// (kappa^2 u < 2^-32) and the platform's cheaper extended type is accurate enough.
-bool WellConditioned(const PivotedQr& qr);
+// (reduced) scaled A is at most 2^16: then each pass of the corrected semi-normal equations
+// shrinks the error by kappa^2 u < 2^-20.
+bool SemiNormalConverges(const PivotedQr& qr);
 
-// Full column rank, well conditioned: the least-squares solution y (n values, the scaled
+// Full column rank, kappa <= 2^16: the least-squares solution y (n values, the scaled
 // variables, original column order) for right-hand side c, from the triangle R of the reduced
-// system and d = Q^T b (n values), refined by the corrected semi-normal equations
-// R^T R dy = A^T (b - A y) with the right-hand side formed in extended precision.
+// system, d = Q^T b (n values) and the norm of the residual, refined by the corrected
+// semi-normal equations R^T R dy = A^T (b - A y) with the right-hand side formed in extended
+// precision.
 ErrorCode SemiNormalSolution(const ScaledSystem& system, const PivotedQr& reduced, const double* d,
-                             int c, std::vector<double>& y);
+                             double residualNorm, int c, std::vector<double>& y);
 
-// Full column rank, ill conditioned: the same solution, from the factorisation of the whole
+// Full column rank, kappa > 2^16: the same solution, from the factorisation of the whole
 // scaled A (Q kept), refined on the augmented system [I A; A^T 0] [r; y] = [b; 0] with
 // double-double residuals.
 ErrorCode AugmentedSolution(const ScaledSystem& system, const PivotedQr& full, int c,

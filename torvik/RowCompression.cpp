@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <new>
 
 namespace torvik {
@@ -28,7 +29,8 @@ int BufferRows(int n) {
 
 ReducedSystem::ReducedSystem(const ScaledSystem& system, int nb)
     : n_(system.Columns()), columns_(CheckedInt(static_cast<long long>(n_) + nb)),
-      ld_(BufferRows(n_)), buffer_(UninitialisedDoubles(std::size_t(ld_) * std::size_t(columns_))) {
+      ld_(BufferRows(n_)), buffer_(UninitialisedDoubles(std::size_t(ld_) * std::size_t(columns_))),
+      residualSquares_(static_cast<std::size_t>(nb), 0.0) {
     const int m = system.Rows();
     for (int i = 0; i < m;) {
         if (rows_ == ld_) {
@@ -56,7 +58,15 @@ void ReducedSystem::Compress() {
             At(i, k) = 0.0; // the reflector, no longer needed
         }
     }
+    for (std::size_t c = 0; c < residualSquares_.size(); ++c) {
+        const double* dropped = &At(n_, n_ + int(c));
+        residualSquares_[c] += Dot(dropped, dropped, rows_ - n_);
+    }
     rows_ = n_;
+}
+
+double ReducedSystem::ResidualNorm(int c) const {
+    return std::sqrt(residualSquares_[std::size_t(c)]);
 }
 
 Doubles ReducedSystem::A() const {

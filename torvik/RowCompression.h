@@ -5,6 +5,7 @@
 #include "torvik/ScaledSystem.h"
 
 #include <cstddef>
+#include <vector>
 
 namespace torvik {
 
@@ -22,6 +23,9 @@ public:
     Doubles A() const;
     // Column c of the reduced B: k values.
     const double* B(int c) const { return &At(0, n_ + c); }
+    // Norm of the least-squares residual of column c of the scaled B (the part of it the
+    // reduction dropped).
+    double ResidualNorm(int c) const;
 
 private:
     const double& At(int i, int j) const { return buffer_[Offset(i, j)]; }
@@ -37,6 +41,7 @@ private:
     int ld_;
     int rows_ = 0;
     Doubles buffer_;
+    std::vector<double> residualSquares_;
 };
 
 } // namespace torvik
