@@ -10,7 +10,6 @@
 // quantities scaled to about 1.
 #pragma once
 
-#include <cmath>
 #include <limits>
 #include <type_traits>
 

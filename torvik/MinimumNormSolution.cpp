@@ -69,7 +69,7 @@ ErrorCode MinimumNormSolution(const ScaledSystem& system, const PivotedQr& qr, i
     // The weighted basis, and the magnitude of each of its rows.
     std::vector<double> basis(size * std::size_t(free)), magnitude(size, 0.0);
     for (int q = 0; q < free; ++q) {
-        double* column = basis.data() + std::size_t(q) * size;
+        double* column = basis.data() + ColumnMajor(0, q, n);
         NullSpaceColumn(qr, rank, q, negligible, column);
         for (int k = 0; k < n; ++k) {
             column[k] = std::ldexp(column[k], shift[std::size_t(k)]);
@@ -91,7 +91,7 @@ ErrorCode MinimumNormSolution(const ScaledSystem& system, const PivotedQr& qr, i
     for (int s = 0; s < n; ++s) {
         const std::size_t k = std::size_t(order[std::size_t(s)]);
         for (int q = 0; q < free; ++q) {
-            sorted[std::size_t(q) * size + std::size_t(s)] = basis[std::size_t(q) * size + k];
+            sorted[ColumnMajor(s, q, n)] = basis[ColumnMajor(int(k), q, n)];
         }
         y[std::size_t(s)] = std::ldexp(basic[k], shift[k]);
     }

@@ -44,12 +44,8 @@ public:
     void SolveRTranspose(int k, double* v) const;
 
 private:
-    const double& At(int i, int j) const { return a_[Offset(i, j)]; }
-    double& At(int i, int j) { return a_[Offset(i, j)]; }
-    std::size_t Offset(int i, int j) const {
-        return static_cast<std::size_t>(j) * static_cast<std::size_t>(m_) +
-               static_cast<std::size_t>(i);
-    }
+    const double& At(int i, int j) const { return a_[ColumnMajor(i, j, m_)]; }
+    double& At(int i, int j) { return a_[ColumnMajor(i, j, m_)]; }
     void Factor();
     void ApplyReflection(int k, double* v) const;
 

@@ -28,12 +28,8 @@ public:
     double ResidualNorm(int c) const;
 
 private:
-    const double& At(int i, int j) const { return buffer_[Offset(i, j)]; }
-    double& At(int i, int j) { return buffer_[Offset(i, j)]; }
-    std::size_t Offset(int i, int j) const {
-        return static_cast<std::size_t>(j) * static_cast<std::size_t>(ld_) +
-               static_cast<std::size_t>(i);
-    }
+    const double& At(int i, int j) const { return buffer_[ColumnMajor(i, j, ld_)]; }
+    double& At(int i, int j) { return buffer_[ColumnMajor(i, j, ld_)]; }
     void Compress();
 
     int n_;

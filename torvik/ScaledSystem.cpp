@@ -94,7 +94,7 @@ void ScaledSystem::CopyRows(int first, int count, double* columns, int ld, int n
             ofA ? reciprocals_[std::size_t(j)] : rightHandSides_[std::size_t(j - n_)].reciprocal;
         const double* const* rows = ofA ? a_ + first : b_ + first;
         const int column = ofA ? j : j - n_;
-        double* destination = columns + std::size_t(j) * std::size_t(ld);
+        double* destination = columns + ColumnMajor(0, j, ld);
         for (int i = 0; i < count; ++i) {
             destination[i] = rows[i][column] * reciprocal;
         }
@@ -104,7 +104,7 @@ void ScaledSystem::CopyRows(int first, int count, double* columns, int ld, int n
 Doubles ScaledSystem::ColumnMajorA() const {
     Doubles copy = UninitialisedDoubles(std::size_t(m_) * std::size_t(n_));
     for (int j = 0; j < n_; ++j) {
-        double* column = copy.get() + std::size_t(j) * std::size_t(m_);
+        double* column = copy.get() + ColumnMajor(0, j, m_);
         for (int i = 0; i < m_; ++i) {
             column[i] = A(i, j);
         }

@@ -2,8 +2,8 @@
 // in extended precision.
 #pragma once
 
-#include "torvik/PivotedQr.h"
 #include "torvik/PowerOfTwo.h"
+#include "torvik/WorkStorage.h"
 
 #include <cstddef>
 #include <vector>
@@ -28,7 +28,6 @@ public:
     bool Finite() const { return finite_; }
     int Rows() const { return m_; }
     int Columns() const { return n_; }
-    bool IsPolynomial() const { return polynomial_; }
     int ColumnExponent(int j) const { return columns_[std::size_t(j)].exponent; }
     int RightHandSideExponent(int c) const { return rightHandSides_[std::size_t(c)].exponent; }
     double A(int i, int j) const { return columns_[std::size_t(j)].Divide(a_[i][j]); }

@@ -14,4 +14,9 @@ inline Doubles UninitialisedDoubles(std::size_t count) {
     return Doubles(new double[count]);
 }
 
+// Index of element (i, j), from 0, of a matrix stored column by column with ld rows.
+inline std::size_t ColumnMajor(int i, int j, int ld) {
+    return static_cast<std::size_t>(j) * static_cast<std::size_t>(ld) + static_cast<std::size_t>(i);
+}
+
 } // namespace torvik
