@@ -49,9 +49,16 @@ double MakeReflection(double* x, int length) {
         return 0.0;
     }
     const double beta = -std::copysign(std::hypot(alpha, tailNorm), alpha);
-    const double divisor = alpha - beta; // |divisor| >= |beta| >= every |x[i]|: no overflow
-    for (int i = 1; i < length; ++i) {
-        x[i] /= divisor;
+    const double divisor = alpha - beta;   // |divisor| >= |beta| >= every |x[i]|: no overflow
+    if (std::fabs(divisor) >= 0x1p-1000) { // a reciprocal that cannot overflow: multiply
+        const double inverse = 1.0 / divisor;
+        for (int i = 1; i < length; ++i) {
+            x[i] *= inverse;
+        }
+    } else {
+        for (int i = 1; i < length; ++i) {
+            x[i] /= divisor;
+        }
     }
     x[0] = beta;
     return (beta - alpha) / beta;

@@ -4,22 +4,31 @@
 #include "torvik/ExtendedPrecision.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 namespace torvik {
 
 namespace {
 
-// Largest magnitude of rows[i][column], i = 0..m-1, and a sum of value * 0, which stays 0 unless
-// some value is a NaN or an infinity.
-double LargestMagnitude(const double* const* rows, int m, int column, double& nonFinite) {
-    double largest = 0.0;
-    for (int i = 0; i < m; ++i) {
-        const double value = rows[i][column];
-        largest = std::max(largest, std::fabs(value));
-        nonFinite += value * 0.0;
+// Largest magnitude of each column of rows (m rows of count values) into largest; false when
+// some value is a NaN or an infinity. Four interleaved maxima per column, so that no chain of
+// comparisons holds the processor up.
+bool LargestMagnitudes(const double* const* rows, int m, int count, double* largest) {
+    bool notANumber = false;
+    for (int j = 0; j < count; ++j) {
+        double partial[4] = {0.0, 0.0, 0.0, 0.0};
+        for (int i = 0; i < m; ++i) {
+            const double magnitude = std::fabs(rows[i][j]);
+            notANumber |= magnitude != magnitude;
+            partial[i % 4] = std::max(partial[i % 4], magnitude);
+        }
+        largest[j] = std::max(std::max(partial[0], partial[1]), std::max(partial[2], partial[3]));
+        if (!(largest[j] <= DBL_MAX)) {
+            return false;
+        }
     }
-    return largest;
+    return !notANumber;
 }
 
 // Row i of the scaled A as the caller holds it, entry by entry in the extended type, for j from
@@ -62,19 +71,44 @@ void AddTimes(const E* entries, int n, Weight weight, E* transposed) {
     }
 }
 
+// transposed += A(i, :)^T r(i) + A(k, :)^T r(k) with r = b - A y, for two rows i and k: the two
+// rows' chains are independent, so the processor overlaps them, and each accumulator is updated
+// once for both. The entries are formed again
+// for the second sweep rather than stored, which costs less than storing extended values.
+template <class E, class Row>
+void AddRowPair(Row first, Row second, int n, double bi, double bk, const double* y,
+                E* transposed) {
+    Row a = first;
+    Row b = second;
+    E ri = E(bi);
+    E rk = E(bk);
+    for (int j = n - 1; j >= 0; --j) {
+        Accumulate(ri, -(a.Entry(j) * y[j]));
+        Accumulate(rk, -(b.Entry(j) * y[j]));
+        a.Next();
+        b.Next();
+    }
+    for (int j = n - 1; j >= 0; --j) {
+        Accumulate(transposed[j], first.Entry(j) * ri + second.Entry(j) * rk);
+        first.Next();
+        second.Next();
+    }
+}
+
 } // namespace
 
 ScaledSystem::ScaledSystem(int m, int n, const double* const* a, const double* const* b, int nb)
     : m_(m), n_(n), a_(a), b_(b) {
-    double nonFinite = 0.0;
-    for (int j = 0; j < n; ++j) {
-        columns_.emplace_back(LargestMagnitude(a, m, j, nonFinite));
+    std::vector<double> largestA(std::size_t(n), 0.0), largestB(std::size_t(nb), 0.0);
+    finite_ =
+        LargestMagnitudes(a, m, n, largestA.data()) && LargestMagnitudes(b, m, nb, largestB.data());
+    for (const double largest : largestA) {
+        columns_.emplace_back(largest);
         reciprocals_.push_back(columns_.back().reciprocal);
     }
-    for (int c = 0; c < nb; ++c) {
-        rightHandSides_.emplace_back(LargestMagnitude(b, m, c, nonFinite));
+    for (const double largest : largestB) {
+        rightHandSides_.emplace_back(largest);
     }
-    finite_ = nonFinite == 0.0;
     if (finite_ && n >= 3) { // [t, 1] and [1] hold no rounded power
         for (int j = 0; j < n; ++j) {
             // In long long, limited to what ldexp can still turn into 0 or infinity.
@@ -133,14 +167,12 @@ bool ScaledSystem::PowersOfOneColumn() const {
     return true;
 }
 
-// Calls visit(i, row) for every row, with row the general or the polynomial view of it.
-template <class E, class Visit> void ScaledSystem::ForEachRow(Visit visit) const {
-    for (int i = 0; i < m_; ++i) {
-        if (polynomial_) {
-            visit(i, PolynomialRow<E>{powerFactors_.data(), A(i, n_ - 2)});
-        } else {
-            visit(i, GeneralRow<E>{a_[i], reciprocals_.data()});
-        }
+// Calls visit(rowAt) with rowAt(i) the general or the polynomial view of row i.
+template <class E, class Visit> void ScaledSystem::WithRows(Visit visit) const {
+    if (polynomial_) {
+        visit([this](int i) { return PolynomialRow<E>{powerFactors_.data(), A(i, n_ - 2)}; });
+    } else {
+        visit([this](int i) { return GeneralRow<E>{a_[i], reciprocals_.data()}; });
     }
 }
 
@@ -149,13 +181,15 @@ void ScaledSystem::Residuals(int c, const double* y, bool formR, double* r, doub
                              double* g) const {
     const std::size_t columns = static_cast<std::size_t>(n_);
     std::vector<E> transposed(columns, E(0.0)), entries(columns);
-    ForEachRow<E>([&](int i, auto row) {
-        const E sum = RowResidual<E>(row, n_, B(i, c), y, entries.data());
-        if (formR) {
-            r[i] = Rounded(sum);
+    WithRows<E>([&](auto rowAt) {
+        for (int i = 0; i < m_; ++i) {
+            const E sum = RowResidual<E>(rowAt(i), n_, B(i, c), y, entries.data());
+            if (formR) {
+                r[i] = Rounded(sum);
+            }
+            f[i] = Rounded(sum - E(r[i]));
+            AddTimes<E>(entries.data(), n_, -r[i], transposed.data());
         }
-        f[i] = Rounded(sum - E(r[i]));
-        AddTimes<E>(entries.data(), n_, -r[i], transposed.data());
     });
     for (int j = 0; j < n_; ++j) {
         g[j] = Rounded(transposed[std::size_t(j)]);
@@ -163,11 +197,17 @@ void ScaledSystem::Residuals(int c, const double* y, bool formR, double* r, doub
 }
 
 template <class E> void ScaledSystem::NormalResidual(int c, const double* y, double* s) const {
-    const std::size_t columns = static_cast<std::size_t>(n_);
-    std::vector<E> transposed(columns, E(0.0)), entries(columns);
-    ForEachRow<E>([&](int i, auto row) {
-        const E residual = RowResidual<E>(row, n_, B(i, c), y, entries.data());
-        AddTimes<E>(entries.data(), n_, residual, transposed.data());
+    std::vector<E> transposed(static_cast<std::size_t>(n_), E(0.0));
+    WithRows<E>([&](auto rowAt) {
+        int i = 0;
+        for (; i + 1 < m_; i += 2) {
+            AddRowPair<E>(rowAt(i), rowAt(i + 1), n_, B(i, c), B(i + 1, c), y, transposed.data());
+        }
+        if (i < m_) { // the last row of an odd count
+            std::vector<E> entries(static_cast<std::size_t>(n_));
+            const E residual = RowResidual<E>(rowAt(i), n_, B(i, c), y, entries.data());
+            AddTimes<E>(entries.data(), n_, residual, transposed.data());
+        }
     });
     for (int j = 0; j < n_; ++j) {
         s[j] = Rounded(transposed[std::size_t(j)]);

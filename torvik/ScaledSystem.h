@@ -54,7 +54,7 @@ public:
 
 private:
     bool PowersOfOneColumn() const;
-    template <class E, class Visit> void ForEachRow(Visit visit) const;
+    template <class E, class Visit> void WithRows(Visit visit) const;
 
     int m_;
     int n_;
