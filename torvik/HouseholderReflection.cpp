@@ -42,13 +42,29 @@ double Norm2(const double* v, int length) {
     return largest * std::sqrt(scaled);
 }
 
+namespace {
+
+// sqrt(a^2 + b^2) without overflow or harmful underflow, from correctly rounded operations only,
+// so that it gives the same bits with every C library.
+double Hypotenuse(double a, double b) {
+    const double larger = std::max(std::fabs(a), std::fabs(b));
+    if (larger == 0.0) {
+        return 0.0;
+    }
+    const double p = a / larger;
+    const double q = b / larger;
+    return larger * std::sqrt(p * p + q * q);
+}
+
+} // namespace
+
 double MakeReflection(double* x, int length) {
     const double alpha = x[0];
     const double tailNorm = Norm2(x + 1, length - 1);
     if (tailNorm == 0.0) {
         return 0.0;
     }
-    const double beta = -std::copysign(std::hypot(alpha, tailNorm), alpha);
+    const double beta = -std::copysign(Hypotenuse(alpha, tailNorm), alpha);
     const double divisor = alpha - beta;   // |divisor| >= |beta| >= every |x[i]|: no overflow
     if (std::fabs(divisor) >= 0x1p-1000) { // a reciprocal that cannot overflow: multiply
         const double inverse = 1.0 / divisor;

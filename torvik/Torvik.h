@@ -19,7 +19,15 @@
 #ifndef TORVIK_TORVIK_H
 #define TORVIK_TORVIK_H
 
-#if defined(__GNUC__) || defined(__clang__)
+/* Exported from the library (TORVIK_BUILDING defined while it is compiled), imported by its
+ * users on Windows; default visibility elsewhere. */
+#if defined(_WIN32)
+#if defined(TORVIK_BUILDING)
+#define TORVIK_API __declspec(dllexport)
+#else
+#define TORVIK_API __declspec(dllimport)
+#endif
+#elif defined(__GNUC__) || defined(__clang__)
 #define TORVIK_API __attribute__((visibility("default")))
 #else
 #define TORVIK_API
