@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     # the library, its tests and benchmarks
     cmake g++ pkg-config libgtest-dev libbenchmark-dev liblapack-dev
+    # the tsan and fuzz presets: clang with its sanitizer and libFuzzer runtimes
+    clang libclang-rt-14-dev
     # the Python package (python/): its build, its tests and its fresh-venv installation
     python3-dev python3-venv pybind11-dev python3-numpy python3-scipy python3-pytest
     python3-dask python3-distributed

@@ -9,5 +9,7 @@ bash scripts/install-deps.sh
 
 cmake --workflow --preset release
 cmake --workflow --preset asan
+cmake --workflow --preset tsan
+cmake --workflow --preset fuzz
 # The Python package installs into a fresh virtual environment, offline, and imports.
 bash python/check-venv-install.sh
