@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace opm::detail {
 
@@ -29,6 +30,11 @@ std::string ExecutablePath() {
 }
 
 } // namespace
+
+OsString::size_type LastDirectorySeparator(const OsString& path) {
+    const char* last = std::strrchr(path.c_str(), '/');
+    return last == nullptr ? OsString::npos : OsString::size_type(last - path.c_str());
+}
 
 void* PosixOsLayer::OwnModuleHandle() const {
     Dl_info info{};
