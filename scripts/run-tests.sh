@@ -8,3 +8,8 @@ bash scripts/install-deps.sh
 
 cmake --workflow --preset release
 cmake --workflow --preset asan
+# Windows: the x64 DLLs built with MinGW-w64 and every test run under Wine; the x86 build is a
+# compile check (no 32-bit code runs on these machines).
+cmake --workflow --preset windows-x64
+cmake --preset windows-x86
+cmake --build --preset windows-x86
