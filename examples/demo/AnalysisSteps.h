@@ -16,14 +16,6 @@ template <class Array> void Fill(Array& array, const double* values, std::size_t
     }
 }
 
-// NoiseEstimate.cpp: Gaussian smoothing of the whole profile (Statistics::GaussSmooth).
-std::vector<double> Smooth(const std::vector<double>& raw, const AnalysisSettings& settings);
-// NoiseEstimate.cpp: baseline per sample (into baseline) and noise, block by block.
-NoiseEstimate EstimateNoise(const std::vector<double>& raw, std::size_t blockSize,
-                            std::vector<double>& baseline);
-// PeakMeasurement.cpp: peaks of the smoothed profile measured on cubic splines.
-std::vector<PeakReport> FindPeaks(const Profile& profile, const AnalysisReport& report,
-                                  const AnalysisSettings& settings);
 // MassCalibration.cpp: reference peaks, calibration, m/z of every peak, drift line.
 std::vector<ReferenceMatch> MatchReferences(const std::vector<PeakReport>& peaks, AbscissaKind kind,
                                             const AnalysisSettings& settings);

@@ -22,10 +22,10 @@ std::vector<ReferenceMatch> MatchReferences(const std::vector<PeakReport>& peaks
     for (double reference : settings.referenceMasses) {
         std::optional<ReferenceMatch> best;
         for (std::size_t p = 0; p < peaks.size(); ++p) {
-            const double x = peaks[p].centroidAbscissa;
+            const double x = peaks[p].found.centroid_mz;
             const double mz = kind == AbscissaKind::MZ ? x : priorMz.GetY(x);
             if (std::fabs(mz - reference) <= settings.referenceTolerance &&
-                (!best || peaks[p].height > peaks[best->peak].height)) {
+                (!best || peaks[p].found.height > peaks[best->peak].found.height)) {
                 best = ReferenceMatch{reference, x, mz, 0.0, p};
             }
         }
@@ -42,7 +42,7 @@ CalibrationReport Calibrate(AbscissaKind kind, std::vector<ReferenceMatch> match
     calibration.references = std::move(matches);
     const std::size_t found = calibration.references.size();
     if (kind == AbscissaKind::MZ) {
-        calibration.note = "the profile's abscissa is m/z already; calibration skipped";
+        calibration.note = "the profile's abscissa is m/z already";
         return calibration;
     }
     if (found < settings.calibrationDegree + 2) {
@@ -50,7 +50,7 @@ CalibrationReport Calibrate(AbscissaKind kind, std::vector<ReferenceMatch> match
                            std::to_string(settings.referenceMasses.size()) +
                            " reference peaks, need " +
                            std::to_string(settings.calibrationDegree + 2) +
-                           "; calibration skipped, peaks reported in bins";
+                           "; peaks reported in bins";
         return calibration;
     }
     MZBinArray bins;
@@ -73,13 +73,25 @@ CalibrationReport Calibrate(AbscissaKind kind, std::vector<ReferenceMatch> match
     return calibration;
 }
 
+// m/z of every peak: as found for m/z profiles, through the new calibration for bin profiles
+// (the width between the mapped half-height points, the area by the calibration's slope at the
+// centroid).
 void AssignMasses(AnalysisReport& report) {
     std::vector<double> coefficients = report.calibration.coefficients;
     Polynomial binToMz(coefficients);
+    const bool isMz = report.kind == AbscissaKind::MZ;
+    const auto toMz = [&](double x) { return isMz ? x : binToMz.GetY(x); };
+    std::vector<double> slopeCoefficients = binToMz.GetFirstDer();
+    Polynomial slope(slopeCoefficients);
     for (PeakReport& peak : report.peaks) {
-        const bool isMz = report.kind == AbscissaKind::MZ;
-        peak.apexMz = isMz ? peak.apexAbscissa : binToMz.GetY(peak.apexAbscissa);
-        peak.centroidMz = isMz ? peak.centroidAbscissa : binToMz.GetY(peak.centroidAbscissa);
+        const opm::Peak& found = peak.found;
+        peak.apexMz = toMz(found.apex_mz);
+        peak.centroidMz = toMz(found.centroid_mz);
+        peak.fwhmMz = toMz(found.right_mz) - toMz(found.left_mz);
+        peak.areaMz = found.area;
+        if (!isMz) {
+            peak.areaMz = found.area * slope.GetY(found.centroid_mz);
+        }
     }
 }
 
@@ -87,7 +99,7 @@ MassErrorTrend FitMassErrors(const AnalysisReport& report) {
     MassErrorTrend trend;
     const std::vector<ReferenceMatch>& references = report.calibration.references;
     if (references.size() < 2) {
-        trend.note = "needs at least two reference peaks; skipped";
+        trend.note = "needs at least two reference peaks";
         return trend;
     }
     std::vector<double> mz, error;

@@ -58,11 +58,11 @@ DeconvolutionReport SeparatePair(const Profile& profile, const AnalysisReport& r
                                  const AnalysisSettings& settings) {
     DeconvolutionReport result;
     if (!settings.hasPair) {
-        result.note = "no pair of overlapping peaks is defined for this profile; skipped";
+        result.note = "no pair of overlapping peaks is defined for this profile";
         return result;
     }
     if (!report.calibration.done) {
-        result.note = "needs a bin -> m/z calibration; skipped";
+        result.note = "needs a bin -> m/z calibration";
         return result;
     }
     std::vector<double> coefficients = report.calibration.coefficients;
@@ -88,7 +88,7 @@ DeconvolutionReport SeparatePair(const Profile& profile, const AnalysisReport& r
     }
     const long m = static_cast<long>(rows.size());
     if (m < 2 || m > kMaxSvdRows) {
-        result.note = "the pair spans " + std::to_string(m) + " samples; skipped";
+        result.note = "the pair spans " + std::to_string(m) + " samples";
         return result;
     }
     const Matrix matrix;
@@ -98,7 +98,7 @@ DeconvolutionReport SeparatePair(const Profile& profile, const AnalysisReport& r
         const std::size_t i = rows[static_cast<std::size_t>(r - 1)];
         a[r][1] = Gaussian(profile.abscissa[i], result.bin[0], sigma);
         a[r][2] = Gaussian(profile.abscissa[i], result.bin[1], sigma);
-        b[r][1] = profile.intensity[i] - report.baseline[i];
+        b[r][1] = profile.intensity[i] - report.spectrum.baseline[i];
     }
     long rank = 2;
     matrix.SingularValueDecomposition(a.get(), b.get(), x.get(), residual.data(), m, rank, 1,
