@@ -7,15 +7,15 @@
 namespace {
 
 // Constant-initialised: no code runs for it before the entry pieces below.
-opm::detail::ModuleFrame g_moduleFrame{opm::detail::kAfxFrameworkLayer, opm::detail::kWin32OsLayer,
-                                       opm::detail::g_externalLibrary};
+opm::detail::ModuleFrame g_moduleFrame{
+    opm::detail::kAfxFrameworkLayer, opm::detail::kPlatformOsLayer, opm::detail::g_externalLibrary};
 
 // The module's one static initialiser: the binding of Torvik.dll. The compiler registers its
 // destruction (the release) on the runtime's exit list right after the constructor returns. An
 // exception out of the constructor (no directory in the module's path) leaves the runtime's
 // start-up, which ends the process through std::terminate.
 opm::detail::ExternalRoutineBinding g_binding{opm::detail::g_externalLibrary,
-                                              opm::detail::kWin32OsLayer};
+                                              opm::detail::kPlatformOsLayer};
 
 } // namespace
 

@@ -41,7 +41,7 @@ public:
     //     "Unable to get proc address for <name>" with the caption "DLL Load failure", then exit
     //     status 1 (slots resolved before it stay stored, later names are not looked up).
     // Every text is OsChar text (UTF-16 on Windows); the layer makes whatever conversion its
-    // lookup needs (see Win32OsLayer), and a failure of it leaves this constructor.
+    // lookup needs (see OsLayer.h), and a failure of it leaves this constructor.
     ExternalRoutineBinding(ExternalLibraryState& state, const OsLayer& os);
 
     // Release: decrement the binding count; when it reaches zero, release the library and set the

@@ -1,10 +1,9 @@
 // The operating-system services the module frame needs, behind a small interface.
 //
 // The module entry and the external routine binding call the platform only through OsLayer, so
-// the same sequences run for real (PosixOsLayer on Linux, used by the library's ELF constructor
-// and destructor; Win32OsLayer on Windows, used by the DLL's static initialisation) and under
-// test with a fake that records every call and can fail on demand. One source file per backend:
-// PosixOsLayer.cpp, Win32OsLayer.cpp.
+// the same sequences run for real (PlatformOsLayer: on Linux used by the library's ELF
+// constructor and destructor, on Windows by the DLL's static initialisation) and under test with
+// a fake that records every call and can fail on demand.
 #pragma once
 
 #include <string>
@@ -59,9 +58,12 @@ protected:
 // (found with wcsrchr) on Windows, where a '/' is part of a name.
 OsString::size_type LastDirectorySeparator(const OsString& path);
 
-#if defined(_WIN32)
-
-// Win32 backend, each service one platform call sequence:
+// The backend of the platform built for, one source file each, one call sequence per service.
+//
+// POSIX (PosixOsLayer.cpp): dladdr (falling back to /proc/self/exe), dlopen(RTLD_NOW |
+// RTLD_LOCAL), dlsym, dlclose, one line "<caption>: <text>" on standard error, exit.
+//
+// Win32 (Win32OsLayer.cpp):
 //  - OwnModuleHandle: the module holding this code (GetModuleHandleExW from an address in it);
 //  - OwnModulePath: GetModuleHandleW(L"OstraPureMath.dll"), then GetModuleFileNameW of that
 //    handle into a buffer of 260 characters, whose result is not examined. When the module's
@@ -80,9 +82,9 @@ OsString::size_type LastDirectorySeparator(const OsString& path);
 //  - ShowFatalMessage: MessageBoxW(nullptr, text, caption, 0x10): no owner window, error icon,
 //    one OK button; it returns when the box is closed (at once where no display can show it);
 //  - ExitProcess: the runtime's exit(status).
-class Win32OsLayer final : public OsLayer {
+class PlatformOsLayer final : public OsLayer {
 public:
-    constexpr Win32OsLayer() = default;
+    constexpr PlatformOsLayer() = default;
 
     void* OwnModuleHandle() const override;
     OsString OwnModulePath() const override;
@@ -93,29 +95,7 @@ public:
     [[noreturn]] void ExitProcess(int status) const override;
 };
 
-// The one Win32 layer object (constant-initialised: it runs no code when the library loads).
-extern const Win32OsLayer kWin32OsLayer;
-
-#else
-
-// POSIX backend: dladdr (falling back to /proc/self/exe), dlopen(RTLD_NOW | RTLD_LOCAL), dlsym,
-// dlclose, one line "<caption>: <text>" on standard error, exit.
-class PosixOsLayer final : public OsLayer {
-public:
-    constexpr PosixOsLayer() = default;
-
-    void* OwnModuleHandle() const override;
-    OsString OwnModulePath() const override;
-    void* LoadLibrary(const OsString& fullPath) const override;
-    void* ResolveEntry(void* library, const OsChar* name) const override;
-    void ReleaseLibrary(void* library) const override;
-    void ShowFatalMessage(const OsChar* caption, const OsString& text) const override;
-    [[noreturn]] void ExitProcess(int status) const override;
-};
-
-// The one POSIX layer object (constant-initialised: it runs no code when the library loads).
-extern const PosixOsLayer kPosixOsLayer;
-
-#endif
+// The one platform layer object (constant-initialised: it runs no code when the library loads).
+extern const PlatformOsLayer kPlatformOsLayer;
 
 } // namespace opm::detail

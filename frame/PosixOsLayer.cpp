@@ -10,7 +10,7 @@
 
 namespace opm::detail {
 
-const PosixOsLayer kPosixOsLayer{};
+const PlatformOsLayer kPlatformOsLayer{};
 
 namespace {
 
@@ -36,12 +36,12 @@ OsString::size_type LastDirectorySeparator(const OsString& path) {
     return last == nullptr ? OsString::npos : OsString::size_type(last - path.c_str());
 }
 
-void* PosixOsLayer::OwnModuleHandle() const {
+void* PlatformOsLayer::OwnModuleHandle() const {
     Dl_info info{};
     return FindOwnImage(info) ? info.dli_fbase : nullptr;
 }
 
-std::string PosixOsLayer::OwnModulePath() const {
+std::string PlatformOsLayer::OwnModulePath() const {
     Dl_info info{};
     if (FindOwnImage(info) && info.dli_fname != nullptr && info.dli_fname[0] != '\0') {
         return info.dli_fname;
@@ -49,24 +49,24 @@ std::string PosixOsLayer::OwnModulePath() const {
     return ExecutablePath();
 }
 
-void* PosixOsLayer::LoadLibrary(const std::string& fullPath) const {
+void* PlatformOsLayer::LoadLibrary(const std::string& fullPath) const {
     return dlopen(fullPath.c_str(), RTLD_NOW | RTLD_LOCAL);
 }
 
-void* PosixOsLayer::ResolveEntry(void* library, const char* name) const {
+void* PlatformOsLayer::ResolveEntry(void* library, const char* name) const {
     return dlsym(library, name);
 }
 
-void PosixOsLayer::ReleaseLibrary(void* library) const {
+void PlatformOsLayer::ReleaseLibrary(void* library) const {
     dlclose(library);
 }
 
-void PosixOsLayer::ShowFatalMessage(const char* caption, const std::string& text) const {
+void PlatformOsLayer::ShowFatalMessage(const char* caption, const std::string& text) const {
     std::fprintf(stderr, "%s: %s\n", caption, text.c_str());
     std::fflush(stderr);
 }
 
-void PosixOsLayer::ExitProcess(int status) const {
+void PlatformOsLayer::ExitProcess(int status) const {
     std::exit(status);
 }
 

@@ -13,7 +13,7 @@
 
 namespace opm::detail {
 
-const Win32OsLayer kWin32OsLayer{};
+const PlatformOsLayer kPlatformOsLayer{};
 
 namespace {
 
@@ -99,17 +99,17 @@ OsString::size_type LastDirectorySeparator(const OsString& path) {
     return last == nullptr ? OsString::npos : OsString::size_type(last - path.c_str());
 }
 
-void* Win32OsLayer::OwnModuleHandle() const {
+void* PlatformOsLayer::OwnModuleHandle() const {
     HMODULE module = nullptr;
     const DWORD flags =
         GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
-    if (!GetModuleHandleExW(flags, reinterpret_cast<LPCWSTR>(&kWin32OsLayer), &module)) {
+    if (!GetModuleHandleExW(flags, reinterpret_cast<LPCWSTR>(&kPlatformOsLayer), &module)) {
         return nullptr;
     }
     return module;
 }
 
-OsString Win32OsLayer::OwnModulePath() const {
+OsString PlatformOsLayer::OwnModulePath() const {
     wchar_t path[kPathCharacters] = {};
     const HMODULE module = GetModuleHandleW(kOwnModuleFileName);
     GetModuleFileNameW(module, path, kPathCharacters);
@@ -117,24 +117,24 @@ OsString Win32OsLayer::OwnModulePath() const {
     return path;
 }
 
-void* Win32OsLayer::LoadLibrary(const OsString& fullPath) const {
+void* PlatformOsLayer::LoadLibrary(const OsString& fullPath) const {
     return LoadLibraryW(fullPath.c_str());
 }
 
-void* Win32OsLayer::ResolveEntry(void* library, const OsChar* name) const {
+void* PlatformOsLayer::ResolveEntry(void* library, const OsChar* name) const {
     const NarrowName narrow(name);
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), narrow.Text()));
 }
 
-void Win32OsLayer::ReleaseLibrary(void* library) const {
+void PlatformOsLayer::ReleaseLibrary(void* library) const {
     FreeLibrary(static_cast<HMODULE>(library));
 }
 
-void Win32OsLayer::ShowFatalMessage(const OsChar* caption, const OsString& text) const {
+void PlatformOsLayer::ShowFatalMessage(const OsChar* caption, const OsString& text) const {
     MessageBoxW(nullptr, text.c_str(), caption, kErrorBoxStyle);
 }
 
-void Win32OsLayer::ExitProcess(int status) const {
+void PlatformOsLayer::ExitProcess(int status) const {
     std::exit(status);
 }
 

@@ -15,8 +15,8 @@ namespace opm::detail::test {
 namespace {
 
 TEST(PosixOsLayerTest, FindsTheFileAndImageOfTheCodeItRunsIn) {
-    EXPECT_TRUE(fs::equivalent(kPosixOsLayer.OwnModulePath(), "/proc/self/exe"));
-    void* base = kPosixOsLayer.OwnModuleHandle();
+    EXPECT_TRUE(fs::equivalent(kPlatformOsLayer.OwnModulePath(), "/proc/self/exe"));
+    void* base = kPlatformOsLayer.OwnModuleHandle();
     Dl_info info{};
     ASSERT_NE(dladdr(base, &info), 0);
     EXPECT_EQ(info.dli_fbase, base);

@@ -18,8 +18,8 @@ TEST(Win32OsLayerTest, WithoutTheLibrarysModuleThePathIsTheExecutables) {
     // This program holds the layer's code but no module named OstraPureMath.dll.
     wchar_t executable[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, executable, MAX_PATH);
-    EXPECT_EQ(kWin32OsLayer.OwnModulePath(), executable);
-    EXPECT_EQ(kWin32OsLayer.OwnModuleHandle(), GetModuleHandleW(nullptr));
+    EXPECT_EQ(kPlatformOsLayer.OwnModulePath(), executable);
+    EXPECT_EQ(kPlatformOsLayer.OwnModuleHandle(), GetModuleHandleW(nullptr));
 }
 
 TEST(Win32OsLayerTest, ResolvesNamesInAndBeyondTheFixedConversionBuffer) {
@@ -27,11 +27,11 @@ TEST(Win32OsLayerTest, ResolvesNamesInAndBeyondTheFixedConversionBuffer) {
     // 12 and 152 bytes at four per character: the fixed buffer, then heap memory.
     for (const char* name : {"GetLastError", "InitializeCriticalSectionAndSpinCount"}) {
         const std::wstring wide(name, name + std::strlen(name));
-        EXPECT_EQ(kWin32OsLayer.ResolveEntry(kernel, wide.c_str()),
+        EXPECT_EQ(kPlatformOsLayer.ResolveEntry(kernel, wide.c_str()),
                   reinterpret_cast<void*>(GetProcAddress(kernel, name)))
             << name;
     }
-    EXPECT_EQ(kWin32OsLayer.ResolveEntry(kernel, L"NoSuchEntryPointInKernel32ForSure"), nullptr);
+    EXPECT_EQ(kPlatformOsLayer.ResolveEntry(kernel, L"NoSuchEntryPointInKernel32ForSure"), nullptr);
 }
 
 fs::path Native(const char* path) {
