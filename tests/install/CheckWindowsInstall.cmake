@@ -1,7 +1,7 @@
 # The installed Windows package serves a separate MinGW program: installs the build into a
 # temporary prefix, checks the layout (DLLs in bin/, import libraries in lib/, headers, CMake
-# package), builds the consumer of this directory against it with find_package(OstraPureMath
-# CONFIG) and runs it under Wine with only the prefix's bin/ on its DLL search path.
+# package), builds the consumers of this directory against it with find_package(OstraPureMath
+# CONFIG) and runs each under Wine with only the prefix's bin/ on its DLL search path.
 #
 #   cmake -DBUILD_DIR=<build> -DTOOLCHAIN=<toolchain file> -DRUN=<emulator>
 #         -P CheckWindowsInstall.cmake
@@ -32,11 +32,13 @@ run(${CMAKE_COMMAND} -S ${CMAKE_CURRENT_LIST_DIR} -B ${work}/consumer -DCMAKE_BU
     -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DCMAKE_FIND_ROOT_PATH=${prefix})
 run(${CMAKE_COMMAND} --build ${work}/consumer)
 
-execute_process(COMMAND ${CMAKE_COMMAND} -E env WINEPATH=Z:${prefix}/bin
-                        ${RUN} ${work}/consumer/opm-install-consumer.exe
-                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
-message("${out}")
-if(NOT status EQUAL 0)
-    message(FATAL_ERROR "check-install: the consumer failed under Wine (${status})")
-endif()
+foreach(program opm-install-consumer opm-install-modern opm-install-c)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env WINEPATH=Z:${prefix}/bin
+                            ${RUN} ${work}/consumer/${program}.exe
+                    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    message("${out}")
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "check-install: ${program} failed under Wine (${status})")
+    endif()
+endforeach()
 message("check-install: the installed Windows package works through its CMake package")
