@@ -27,13 +27,17 @@
 //           2. _CRT_INIT(1): the runtime's own initialisers, among them the creation of the
 //              DLL's atexit list (C initialisers, the thread-local storage callback);
 //           3. DllEntryPoint(1): the raw hook;
-//           4. __main: the C++ static initialisers, that is the binding (and its atexit entry);
+//           4. __main: the C++ static initialisers in reverse order of linking, which puts the
+//              runtime's own (the static libstdc++'s) first and the binding, with its atexit
+//              entry, last;
 //           5. DllMain(1); when it returns FALSE: DllMain(0), DllEntryPoint(0), then
 //              _CRT_INIT(0), which runs the atexit list (the release), and the load fails.
 //   detach  1. without a completed attach the runtime returns FALSE and nothing runs;
 //           2. DllMain(0);
 //           3. DllEntryPoint(0): the raw hook;
-//           4. _CRT_INIT(0): the atexit list in reverse order, the release first.
+//           4. _CRT_INIT(0): the atexit list in reverse order, the release first (only the
+//              runtime's __do_global_dtors, registered after it by __main, comes before it,
+//              with no destructor table to run: the binding's destruction is on the list).
 //
 // So the raw hook runs after the runtime's own initialisers (not before them) at attach, and
 // before the exit list (not after it) at detach and in the unwinding. Neither changes what any
