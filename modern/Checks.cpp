@@ -50,11 +50,15 @@ void Refuse(const char* operation, const std::string& what) {
     throw InvalidArgument(Prefixed(operation, what));
 }
 
-void RequireFiniteData(const char* operation, const char* name, Span<const double> values) {
-    if (values.data() == nullptr && !values.empty()) {
+void RequireData(const char* operation, const char* name, const void* data, std::size_t count) {
+    if (data == nullptr && count != 0) {
         Refuse(operation,
-               std::string(name) + " is a null pointer with " + Text(values.size()) + " elements");
+               std::string(name) + " is a null pointer with " + Text(count) + " elements");
     }
+}
+
+void RequireFiniteData(const char* operation, const char* name, Span<const double> values) {
+    RequireData(operation, name, values.data(), values.size());
     const std::size_t i = FirstNonFinite(values);
     if (i != values.size()) {
         Refuse(operation, std::string(name) + "[" + Text(i) + "] is " + Text(values[i]) +
@@ -76,12 +80,30 @@ void RequireAtLeast(const char* operation, const char* name, std::size_t count,
     }
 }
 
+void RequireIncreasing(const char* operation, const char* name, Span<const double> values) {
+    for (std::size_t k = 1; k < values.size(); ++k) {
+        if (!(values[k - 1] < values[k])) {
+            Refuse(operation, std::string(name) + " must increase strictly, but " + name + "[" +
+                                  Text(k) + "] = " + Text(values[k]) + " follows " +
+                                  Text(values[k - 1]));
+        }
+    }
+}
+
 void RequireSameSize(const char* operation, const char* firstName, std::size_t firstSize,
                      const char* secondName, std::size_t secondSize) {
     if (firstSize != secondSize) {
         Refuse(operation, std::string(firstName) + " has " + Text(firstSize) + " elements but " +
                               secondName + " has " + Text(secondSize));
     }
+}
+
+void RequireFinitePairs(const char* operation, const char* xName, Span<const double> x,
+                        const char* yName, Span<const double> y, std::size_t minimum) {
+    RequireFiniteData(operation, xName, x);
+    RequireFiniteData(operation, yName, y);
+    RequireSameSize(operation, xName, x.size(), yName, y.size());
+    RequireAtLeast(operation, xName, x.size(), minimum);
 }
 
 void RequireFiniteMatrix(const char* operation, const char* name, MatrixView matrix) {

@@ -30,6 +30,8 @@ template <class Number> std::string Text(Number value) {
 // Throws InvalidArgument("<operation>: <what>").
 [[noreturn]] void Refuse(const char* operation, const std::string& what);
 
+// The data of `name`: a null pointer only with a count of 0.
+void RequireData(const char* operation, const char* name, const void* data, std::size_t count);
 // The data of `name`: a null pointer only with a count of 0, every element finite.
 void RequireFiniteData(const char* operation, const char* name, Span<const double> values);
 // A scalar argument that must be finite.
@@ -37,9 +39,15 @@ void RequireFinite(const char* operation, const char* name, double value);
 // count >= minimum.
 void RequireAtLeast(const char* operation, const char* name, std::size_t count,
                     std::size_t minimum);
+// Every element greater than the one before (the data must be finite; see RequireFiniteData).
+void RequireIncreasing(const char* operation, const char* name, Span<const double> values);
 // Two arrays of the same size.
 void RequireSameSize(const char* operation, const char* firstName, std::size_t firstSize,
                      const char* secondName, std::size_t secondSize);
+// Paired data, as abscissae and ordinates: each array as for RequireFiniteData, both of the same
+// size, at least `minimum` pairs.
+void RequireFinitePairs(const char* operation, const char* xName, Span<const double> x,
+                        const char* yName, Span<const double> y, std::size_t minimum);
 // A matrix whose element count rows * cols does not overflow, with finite data.
 void RequireFiniteMatrix(const char* operation, const char* name, MatrixView matrix);
 // A square matrix of at least one element, with finite data and an order the exact routines'

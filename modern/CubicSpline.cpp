@@ -31,16 +31,6 @@ std::size_t MinimumKnots(const char* operation, EndCondition ends) {
                                   " is not one of the four EndCondition values");
 }
 
-void RequireIncreasing(const char* operation, Span<const double> x) {
-    for (std::size_t k = 1; k < x.size(); ++k) {
-        if (!(x[k - 1] < x[k])) {
-            detail::Refuse(operation, "x must increase strictly, but x[" + detail::Text(k) +
-                                          "] = " + detail::Text(x[k]) + " follows " +
-                                          detail::Text(x[k - 1]));
-        }
-    }
-}
-
 void RequireSearchKnots(const char* operation, std::size_t knots) {
     if (knots < kSearchKnots) {
         detail::Refuse(operation, "the spline has " + detail::Text(knots) + " knots; at least " +
@@ -61,13 +51,10 @@ CubicSpline::CubicSpline(Span<const double> x, Span<const double> y, EndConditio
                          double start_slope, double end_slope) {
     constexpr const char* kOperation = "opm::CubicSpline";
     detail::Guarded(kOperation, [&] {
-        detail::RequireFiniteData(kOperation, "x", x);
-        detail::RequireFiniteData(kOperation, "y", y);
-        detail::RequireSameSize(kOperation, "x", x.size(), "y", y.size());
-        detail::RequireAtLeast(kOperation, "x", x.size(), MinimumKnots(kOperation, ends));
+        detail::RequireFinitePairs(kOperation, "x", x, "y", y, MinimumKnots(kOperation, ends));
         detail::RequireFinite(kOperation, "start_slope", start_slope);
         detail::RequireFinite(kOperation, "end_slope", end_slope);
-        RequireIncreasing(kOperation, x);
+        detail::RequireIncreasing(kOperation, "x", x);
         const long n = detail::ToLong(kOperation, "the knot count", x.size());
 
         m_size = x.size();

@@ -11,10 +11,7 @@ namespace opm {
 LineFit fit_line(Span<const double> x, Span<const double> y) {
     constexpr const char* kOperation = "opm::fit_line";
     return detail::Guarded(kOperation, [&] {
-        detail::RequireFiniteData(kOperation, "x", x);
-        detail::RequireFiniteData(kOperation, "y", y);
-        detail::RequireSameSize(kOperation, "x", x.size(), "y", y.size());
-        detail::RequireAtLeast(kOperation, "x", x.size(), 2);
+        detail::RequireFinitePairs(kOperation, "x", x, "y", y, 2);
         const int n = detail::ToInt(kOperation, "the point count", x.size());
         const detail::ExternalRoutineSlots& routines = detail::LoadedExternalRoutines(kOperation);
         LineFit fit;

@@ -36,11 +36,8 @@ void CopyInto(CArray<double, double>& array, Span<const double> values) {
 std::vector<double> fit_polynomial(Span<const double> x, Span<const double> y, unsigned degree) {
     constexpr const char* kOperation = "opm::fit_polynomial";
     return detail::Guarded(kOperation, [&] {
-        detail::RequireFiniteData(kOperation, "x", x);
-        detail::RequireFiniteData(kOperation, "y", y);
-        detail::RequireSameSize(kOperation, "x", x.size(), "y", y.size());
         const std::size_t coefficients = std::size_t(degree) + 1;
-        detail::RequireAtLeast(kOperation, "x", x.size(), coefficients);
+        detail::RequireFinitePairs(kOperation, "x", x, "y", y, coefficients);
         detail::ToInt(kOperation, "the point count", x.size());
         if (DistinctCount(x) < coefficients) {
             throw Degenerate(std::string(kOperation) + ": fewer distinct abscissae than the " +

@@ -14,10 +14,7 @@ namespace opm {
 std::vector<double> vandermonde_solve(Span<const double> x, Span<const double> q) {
     constexpr const char* kOperation = "opm::vandermonde_solve";
     return detail::Guarded(kOperation, [&] {
-        detail::RequireFiniteData(kOperation, "x", x);
-        detail::RequireFiniteData(kOperation, "q", q);
-        detail::RequireSameSize(kOperation, "x", x.size(), "q", q.size());
-        detail::RequireAtLeast(kOperation, "x", x.size(), 1);
+        detail::RequireFinitePairs(kOperation, "x", x, "q", q, 1);
         const long n = detail::ToLong(kOperation, "the size of x", x.size());
         detail::OneBasedVector abscissae(x);
         detail::OneBasedVector moments(q);

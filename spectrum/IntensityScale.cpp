@@ -1,7 +1,7 @@
 // Intensity scaling: the family's arithmetic sees every spectrum at the same range whatever its
 // unit, so that intensities from 1e-150 to 1e150 give the same peaks and no square of a spline
 // coefficient overflows.
-#include "spectrum/SpectrumInternal.h"
+#include "spectrum/IntensityScale.h"
 
 #include <cmath>
 

@@ -1,9 +1,8 @@
 // Local noise: 1.4826 x the median absolute deviation over a sliding window.
-#include "OstraPureMath/opm/Error.h"
 #include "OstraPureMath/opm/Spectrum.h"
+#include "modern/Guarded.h"
 #include "spectrum/SlidingOrderStatistics.h"
 #include "spectrum/SlidingWindows.h"
-#include "spectrum/SpectrumInternal.h"
 
 namespace opm {
 namespace {
@@ -22,18 +21,12 @@ std::vector<double> LocalNoise(const double* residual, std::size_t n, std::size_
 
 } // namespace
 
-std::vector<double> local_noise(const double* residual, std::size_t n, std::size_t window) {
-    detail::spectrum::RequireData(residual, n, 1, "local_noise");
-    detail::spectrum::RequireFinite(residual, n, "local_noise");
-    if (window == 0) {
-        throw InvalidArgument("local_noise: window must be at least 1");
-    }
-    const std::size_t odd = detail::spectrum::OddWindow(window, n);
-    return detail::spectrum::Guarded("local_noise", [&] { return LocalNoise(residual, n, odd); });
-}
-
-std::vector<double> local_noise(const std::vector<double>& residual, std::size_t window) {
-    return local_noise(residual.data(), residual.size(), window);
+std::vector<double> local_noise(Span<const double> residual, std::size_t window) {
+    constexpr const char* kOperation = "opm::local_noise";
+    const std::size_t odd =
+        detail::spectrum::CheckedWindow(kOperation, "residual", residual, window);
+    return detail::Guarded(kOperation,
+                           [&] { return LocalNoise(residual.data(), residual.size(), odd); });
 }
 
 } // namespace opm

@@ -1,10 +1,9 @@
 // Moving-minimum/median baseline: the lower envelope of the intensities over a window, made
 // smooth by a moving median of the same width.
-#include "OstraPureMath/opm/Error.h"
 #include "OstraPureMath/opm/Spectrum.h"
+#include "modern/Guarded.h"
 #include "spectrum/SlidingOrderStatistics.h"
 #include "spectrum/SlidingWindows.h"
-#include "spectrum/SpectrumInternal.h"
 
 namespace opm {
 namespace {
@@ -13,25 +12,17 @@ std::vector<double> MovingMinimumBaseline(const double* intensity, std::size_t n
                                           std::size_t window) {
     const std::vector<double> minima = detail::spectrum::SpreadToSamples(
         detail::spectrum::SlidingMinimum(intensity, n, window), n, window);
-    std::vector<double> medians(n - window + 1);
-    detail::SlidingOrderStatistics statistics(minima.data(), n, window);
-    statistics.ForEachWindow(
-        false, [&](std::size_t start, double median, double) { medians[start] = median; });
-    return detail::spectrum::SpreadToSamples(medians, n, window);
+    return detail::MovingMedian(minima.data(), n, window);
 }
 
 } // namespace
 
-std::vector<double> moving_minimum_baseline(const double* intensity, std::size_t n,
-                                            std::size_t window) {
-    detail::spectrum::RequireData(intensity, n, 1, "moving_minimum_baseline");
-    detail::spectrum::RequireFinite(intensity, n, "moving_minimum_baseline");
-    if (window == 0) {
-        throw InvalidArgument("moving_minimum_baseline: window must be at least 1");
-    }
-    const std::size_t odd = detail::spectrum::OddWindow(window, n);
-    return detail::spectrum::Guarded("moving_minimum_baseline",
-                                     [&] { return MovingMinimumBaseline(intensity, n, odd); });
+std::vector<double> moving_minimum_baseline(Span<const double> intensity, std::size_t window) {
+    constexpr const char* kOperation = "opm::moving_minimum_baseline";
+    const std::size_t odd =
+        detail::spectrum::CheckedWindow(kOperation, "intensity", intensity, window);
+    return detail::Guarded(
+        kOperation, [&] { return MovingMinimumBaseline(intensity.data(), intensity.size(), odd); });
 }
 
 } // namespace opm

@@ -1,9 +1,11 @@
 // Peak measurement on a cubic spline through the peak's window: apex (spline maximum), centroid
 // (area-halving point), area, width at half height, S/N; and the batch form over many windows.
-#include "OstraPureMath/opm/Error.h"
+#include "modern/Checks.h"
+#include "modern/Guarded.h"
+#include "spectrum/IntensityScale.h"
 #include "spectrum/PeakSearch.h"
-#include "spectrum/SpectrumInternal.h"
 #include "spectrum/SplineWindow.h"
+#include "splines/SplineEvaluation.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,7 +14,8 @@
 namespace opm::detail::spectrum {
 namespace {
 
-constexpr std::size_t kSplineMinimumKnots = 6; // the maximum search rejects fewer knots
+// Below this the spline evaluation, and so the maximum search, gives 0 everywhere.
+constexpr std::size_t kSplineMinimumKnots = splines::kMinimumEvaluatedKnots;
 // A spline maximum may fall below the highest sample it passes through by rounding only.
 constexpr double kApexRoundingAllowance = 1e-12;
 
@@ -71,31 +74,45 @@ Peak MeasurePeak(const double* mz, const std::vector<double>& s, const std::vect
 
 namespace opm {
 
-std::vector<WindowPeak> measure_windows(const double* x, const double* y, std::size_t n,
-                                        const std::size_t* first, const std::size_t* last,
-                                        std::size_t count) {
-    using namespace detail::spectrum;
-    RequireData(x, n, kSplineMinimumKnots, "measure_windows");
-    RequireData(y, n, kSplineMinimumKnots, "measure_windows");
-    RequireFinite(x, n, "measure_windows");
-    RequireFinite(y, n, "measure_windows");
-    RequireIncreasing(x, n, "measure_windows");
-    if (count > 0 && (first == nullptr || last == nullptr)) {
-        throw InvalidArgument("measure_windows: null window bounds");
-    }
-    for (std::size_t k = 0; k < count; ++k) {
+namespace {
+
+constexpr const char* kMeasureWindows = "opm::measure_windows";
+
+void CheckWindows(Span<const double> x, Span<const double> y, Span<const std::size_t> first,
+                  Span<const std::size_t> last) {
+    using detail::Text;
+    using detail::spectrum::kSplineMinimumKnots;
+    constexpr const char* kOperation = kMeasureWindows;
+    detail::RequireFinitePairs(kOperation, "x", x, "y", y, kSplineMinimumKnots);
+    detail::RequireIncreasing(kOperation, "x", x);
+    detail::RequireData(kOperation, "first", first.data(), first.size());
+    detail::RequireData(kOperation, "last", last.data(), last.size());
+    detail::RequireSameSize(kOperation, "first", first.size(), "last", last.size());
+    const std::size_t n = x.size();
+    for (std::size_t k = 0; k < first.size(); ++k) {
         if (!(first[k] < last[k] && last[k] < n && last[k] - first[k] + 1 >= kSplineMinimumKnots)) {
-            throw InvalidArgument("measure_windows: window " + Decimal(k) + " [" +
-                                  Decimal(first[k]) + ", " + Decimal(last[k]) +
-                                  "] needs at least 6 samples inside 0.." + Decimal(n - 1));
+            detail::Refuse(kOperation, "window " + Text(k) + " [" + Text(first[k]) + ", " +
+                                           Text(last[k]) + "] needs at least " +
+                                           Text(kSplineMinimumKnots) + " samples inside 0.." +
+                                           Text(n - 1));
         }
     }
-    return Guarded("measure_windows", [&] {
-        const IntensityScale scale = ScaleOf(y, n);
-        std::vector<WindowPeak> results(count);
-        for (std::size_t k = 0; k < count; ++k) {
+}
+
+} // namespace
+
+std::vector<WindowPeak> measure_windows(Span<const double> x, Span<const double> y,
+                                        Span<const std::size_t> first,
+                                        Span<const std::size_t> last) {
+    using namespace detail::spectrum;
+    CheckWindows(x, y, first, last);
+    return detail::Guarded(kMeasureWindows, [&] {
+        const std::size_t n = x.size();
+        const IntensityScale scale = ScaleOf(y.data(), n);
+        std::vector<WindowPeak> results(first.size());
+        for (std::size_t k = 0; k < first.size(); ++k) {
             const std::vector<double> scaled =
-                ScaledDown(y + first[k], last[k] - first[k] + 1, scale);
+                ScaledDown(y.data() + first[k], last[k] - first[k] + 1, scale);
             // Positions relative to the window's first sample.
             const SplineWindow spline(scaled.data(), 0, scaled.size() - 1);
             const double end = static_cast<double>(scaled.size() - 1);
@@ -107,10 +124,10 @@ std::vector<WindowPeak> measure_windows(const double* x, const double* y, std::s
             double centroid = 0.0, area = 0.0;
             spline.Centroid(0.0, end, centroid, area);
             const double offset = static_cast<double>(first[k]);
-            result.apex_x = AbscissaAt(x, n, offset + position);
+            result.apex_x = AbscissaAt(x.data(), n, offset + position);
             result.apex_y = scale.Up(value);
-            result.centroid_x = AbscissaAt(x, n, offset + centroid);
-            result.area = scale.Up(area) * StepAt(x, n, offset + centroid);
+            result.centroid_x = AbscissaAt(x.data(), n, offset + centroid);
+            result.area = scale.Up(area) * StepAt(x.data(), n, offset + centroid);
         }
         return results;
     });

@@ -1,8 +1,25 @@
 #include "spectrum/SlidingWindows.h"
 
+#include "modern/Checks.h"
+
 #include <deque>
 
 namespace opm::detail::spectrum {
+
+std::size_t OddWindow(std::size_t window, std::size_t n) {
+    const std::size_t odd = window | 1;
+    return odd <= n ? odd : ((n - 1) | 1);
+}
+
+std::size_t CheckedWindow(const char* operation, const char* name, Span<const double> values,
+                          std::size_t window) {
+    RequireFiniteData(operation, name, values);
+    RequireAtLeast(operation, name, values.size(), 1);
+    if (window == 0) {
+        Refuse(operation, "window must be at least 1");
+    }
+    return OddWindow(window, values.size());
+}
 
 std::vector<double> SpreadToSamples(const std::vector<double>& perStart, std::size_t n,
                                     std::size_t window) {

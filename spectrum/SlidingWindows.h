@@ -2,11 +2,21 @@
 // inwards at the ends, so that every window holds exactly `window` samples.
 #pragma once
 
+#include "OstraPureMath/opm/Span.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <vector>
 
 namespace opm::detail::spectrum {
+
+// The largest odd window of at most `window` (raised to odd) and at most n samples; n >= 1.
+std::size_t OddWindow(std::size_t window, std::size_t n);
+
+// The argument checks of an operation over windows of `values` (at least one, all finite;
+// window >= 1, else opm::InvalidArgument), and the odd window it then uses.
+std::size_t CheckedWindow(const char* operation, const char* name, Span<const double> values,
+                          std::size_t window);
 
 // First sample of the window of sample i.
 inline std::size_t WindowStart(std::size_t i, std::size_t n, std::size_t window) {

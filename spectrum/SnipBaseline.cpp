@@ -1,9 +1,10 @@
 // SNIP baseline: statistics-sensitive non-linear iterative peak clipping (Ryan, Clayton, Griffin
 // and Campbell 1988; decreasing clipping windows after Morhac 2009), optionally in the
 // log-log-square-root domain that compresses tall peaks.
-#include "OstraPureMath/opm/Error.h"
 #include "OstraPureMath/opm/Spectrum.h"
-#include "spectrum/SpectrumInternal.h"
+#include "modern/Checks.h"
+#include "modern/Guarded.h"
+#include "spectrum/IntensityScale.h"
 
 #include <algorithm>
 #include <cmath>
@@ -59,17 +60,12 @@ std::vector<double> Snip(const double* intensity, std::size_t n, const SnipParam
 
 } // namespace
 
-std::vector<double> snip_baseline(const double* intensity, std::size_t n,
-                                  const SnipParameters& parameters) {
-    detail::spectrum::RequireData(intensity, n, 1, "snip_baseline");
-    detail::spectrum::RequireFinite(intensity, n, "snip_baseline");
-    return detail::spectrum::Guarded("snip_baseline",
-                                     [&] { return Snip(intensity, n, parameters); });
-}
-
-std::vector<double> snip_baseline(const std::vector<double>& intensity,
-                                  const SnipParameters& parameters) {
-    return snip_baseline(intensity.data(), intensity.size(), parameters);
+std::vector<double> snip_baseline(Span<const double> intensity, const SnipParameters& parameters) {
+    constexpr const char* kOperation = "opm::snip_baseline";
+    detail::RequireFiniteData(kOperation, "intensity", intensity);
+    detail::RequireAtLeast(kOperation, "intensity", intensity.size(), 1);
+    return detail::Guarded(kOperation,
+                           [&] { return Snip(intensity.data(), intensity.size(), parameters); });
 }
 
 } // namespace opm

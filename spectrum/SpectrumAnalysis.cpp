@@ -1,12 +1,14 @@
 // The whole analysis of a profile spectrum: smoothing, baseline, local noise, peaks.
-#include "OstraPureMath/Statistics.h"
-#include "OstraPureMath/opm/Error.h"
+#include "OstraPureMath/opm/Statistics.h"
+#include "modern/Checks.h"
+#include "modern/Guarded.h"
+#include "spectrum/IntensityScale.h"
 #include "spectrum/PeakSearch.h"
 #include "spectrum/SlidingOrderStatistics.h"
-#include "spectrum/SpectrumInternal.h"
+#include "spectrum/SlidingWindows.h"
+#include "splines/SplineEvaluation.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <string>
 
@@ -15,10 +17,11 @@ namespace {
 
 using namespace detail::spectrum;
 
+constexpr const char* kOperation = "opm::analyse_spectrum";
+
 void CheckParameters(const PeakParameters& p) {
-    const auto refuse = [](const std::string& what) {
-        throw InvalidArgument("analyse_spectrum: " + what);
-    };
+    const auto refuse = [](const std::string& what) { detail::Refuse(kOperation, what); };
+    constexpr auto kFewestKnots = static_cast<std::size_t>(detail::splines::kMinimumEvaluatedKnots);
     if (!(p.snr > 0.0) || !std::isfinite(p.snr))
         refuse("snr must be a positive number");
     if (p.smoothing_half_width < 0 || p.smoothing_passes < 0)
@@ -31,8 +34,8 @@ void CheckParameters(const PeakParameters& p) {
         refuse("valley_depth must not be negative");
     if (!(p.base_level >= 0.0 && p.base_level < 0.5))
         refuse("base_level must lie in [0, 0.5)");
-    if (p.min_knots < 6)
-        refuse("min_knots must be at least 6");
+    if (p.min_knots < kFewestKnots)
+        refuse("min_knots must be at least " + detail::Text(kFewestKnots));
     if (!(p.max_width_fwhm > 0.0))
         refuse("max_width_fwhm must be positive");
 }
@@ -42,22 +45,13 @@ std::vector<double> Smoothed(const std::vector<double>& y, const PeakParameters&
     if (p.smoothing_half_width == 0 || p.smoothing_passes == 0) {
         return smoothed;
     }
-    const int n = static_cast<int>(smoothed.size());
-    const int status = Statistics::GaussSmooth(smoothed.data(), n, 0, n - 1, p.smoothing_half_width,
-                                               p.smoothing_passes);
-    if (status == -4) {
-        ThrowOutOfMemory("analyse_spectrum");
-    }
-    if (status != 0) {
-        throw InvalidArgument("analyse_spectrum: smoothing refused its arguments (code " +
-                              Decimal(static_cast<std::size_t>(-status)) + ")");
-    }
+    gaussian_smooth(smoothed, p.smoothing_half_width, p.smoothing_passes);
     return smoothed;
 }
 
 std::vector<double> Baseline(const std::vector<double>& smoothed, const PeakParameters& p) {
     if (p.baseline == BaselineMethod::moving_minimum) {
-        return moving_minimum_baseline(smoothed.data(), smoothed.size(), p.baseline_width);
+        return moving_minimum_baseline(smoothed, p.baseline_width);
     }
     SnipParameters snip;
     snip.half_width = p.baseline_width;
@@ -115,36 +109,18 @@ SpectrumAnalysis Analyse(const double* mz, const double* intensity, std::size_t 
 
 } // namespace
 
-SpectrumAnalysis analyse_spectrum(const double* mz, const double* intensity, std::size_t n,
+SpectrumAnalysis analyse_spectrum(Span<const double> mz, Span<const double> intensity,
                                   const PeakParameters& parameters) {
     CheckParameters(parameters);
-    RequireData(mz, n, parameters.min_knots, "analyse_spectrum");
-    RequireData(intensity, n, parameters.min_knots, "analyse_spectrum");
-    if (n > static_cast<std::size_t>(INT_MAX)) {
-        throw InvalidArgument("analyse_spectrum: more samples than the smoothing can take");
-    }
-    RequireFinite(mz, n, "analyse_spectrum (m/z)");
-    RequireFinite(intensity, n, "analyse_spectrum (intensity)");
-    RequireIncreasing(mz, n, "analyse_spectrum");
-    return Guarded("analyse_spectrum", [&] { return Analyse(mz, intensity, n, parameters); });
+    detail::RequireFinitePairs(kOperation, "mz", mz, "intensity", intensity, parameters.min_knots);
+    // The smoothing counts samples in an int.
+    detail::ToInt(kOperation, "the sample count", mz.size());
+    detail::RequireIncreasing(kOperation, "mz", mz);
+    return detail::Guarded(
+        kOperation, [&] { return Analyse(mz.data(), intensity.data(), mz.size(), parameters); });
 }
 
-SpectrumAnalysis analyse_spectrum(const std::vector<double>& mz,
-                                  const std::vector<double>& intensity,
-                                  const PeakParameters& parameters) {
-    if (mz.size() != intensity.size()) {
-        throw InvalidArgument("analyse_spectrum: " + Decimal(mz.size()) + " m/z values for " +
-                              Decimal(intensity.size()) + " intensities");
-    }
-    return analyse_spectrum(mz.data(), intensity.data(), mz.size(), parameters);
-}
-
-std::vector<Peak> find_peaks(const double* mz, const double* intensity, std::size_t n,
-                             const PeakParameters& parameters) {
-    return analyse_spectrum(mz, intensity, n, parameters).peaks;
-}
-
-std::vector<Peak> find_peaks(const std::vector<double>& mz, const std::vector<double>& intensity,
+std::vector<Peak> find_peaks(Span<const double> mz, Span<const double> intensity,
                              const PeakParameters& parameters) {
     return analyse_spectrum(mz, intensity, parameters).peaks;
 }

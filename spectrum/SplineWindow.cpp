@@ -1,16 +1,12 @@
 #include "spectrum/SplineWindow.h"
 
 #include "OstraPureMath/Splines.h"
+#include "OstraPureMath/opm/CubicSpline.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace opm::detail::spectrum {
-namespace {
-
-constexpr long kNaturalEnds = 1;
-
-} // namespace
 
 SplineWindow::SplineWindow(const double* y, std::size_t first, std::size_t last)
     : m_offset(static_cast<double>(first) - 1.0), m_knots(static_cast<long>(last - first + 1)),
@@ -21,8 +17,8 @@ SplineWindow::SplineWindow(const double* y, std::size_t first, std::size_t last)
         m_y[k] = y[first + static_cast<std::size_t>(k - 1)];
     }
     std::vector<double> second(m_knots + 1);
-    Splines().CubicSplines(m_x.data(), m_y.data(), kNaturalEnds, m_knots, m_cubic.data(),
-                           m_quad.data(), m_lin.data(), second.data());
+    Splines().CubicSplines(m_x.data(), m_y.data(), static_cast<long>(EndCondition::natural),
+                           m_knots, m_cubic.data(), m_quad.data(), m_lin.data(), second.data());
 }
 
 bool SplineWindow::Maximum(double a, double b, double& position, double& value) const {

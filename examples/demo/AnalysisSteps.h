@@ -3,16 +3,21 @@
 
 #include "demo/SpectrumAnalysis.h"
 
-#include "OstraPureMath/DoubleArray.h"
-#include "OstraPureMath/Framework.h"
+#include "OstraPureMath/opm/Error.h"
+
+#include <string>
 
 namespace opmdemo {
 
-// Copies values into one of the framework's arrays (DoubleArray, MZArray, MZBinArray).
-template <class Array> void Fill(Array& array, const double* values, std::size_t count) {
-    array.SetSize(static_cast<INT_PTR>(count));
-    for (std::size_t i = 0; i < count; ++i) {
-        array[static_cast<INT_PTR>(i)] = values[i];
+// Runs step(), which returns whether it was done (and sets `note` when it was not), and returns
+// that. When the library refuses the step's data (an opm::Error), its message becomes `note`,
+// the reason the step was skipped, and the result is false.
+template <class Step> bool Attempted(std::string& note, Step&& step) {
+    try {
+        return step();
+    } catch (const opm::Error& error) {
+        note = error.what();
+        return false;
     }
 }
 

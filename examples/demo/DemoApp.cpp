@@ -5,8 +5,7 @@
 #include "demo/Report.h"
 #include "demo/SvgPlot.h"
 
-#include "OstraPureMath/Polynomial.h"
-#include "OstraPureMath/opm/Error.h"
+#include "OstraPureMath/opm/Polynomials.h"
 
 #include <algorithm>
 #include <cmath>
@@ -169,10 +168,8 @@ SpectrumPlot MakePlot(const std::string& source, const Profile& profile,
     plot.xLabel = report.hasMz ? "m/z" : "detector bin";
     plot.x = profile.abscissa;
     if (report.calibration.done) {
-        std::vector<double> coefficients = report.calibration.coefficients;
-        Polynomial binToMz(coefficients);
         for (double& x : plot.x) {
-            x = binToMz.GetY(x);
+            x = opm::polynomial_value(report.calibration.coefficients, x);
         }
     }
     plot.raw = profile.intensity;
@@ -188,8 +185,7 @@ SpectrumPlot MakePlot(const std::string& source, const Profile& profile,
         plot.thresholdLabel = label;
     }
     for (const PeakReport& peak : report.peaks) {
-        plot.apexes.push_back({report.hasMz ? peak.apexMz : peak.found.apex_mz,
-                               peak.found.baseline + peak.found.height});
+        plot.apexes.push_back({peak.apex, peak.found.baseline + peak.found.height});
     }
     plot.logarithmic = options.logarithmic;
     plot.from = options.from;

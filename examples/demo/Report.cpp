@@ -121,11 +121,8 @@ void PrintPeaks(std::ostream& out, const AnalysisSettings& settings, const Analy
     for (const PeakReport& peak : report.peaks) {
         const opm::Peak& found = peak.found;
         flagged = flagged || !found.spline_apex;
-        out << Format("  %3d %12.4f %12.4f %10.4g %10.4g %8.4f %7.1f %7zu%s\n", ++number,
-                      report.hasMz ? peak.apexMz : found.apex_mz,
-                      report.hasMz ? peak.centroidMz : found.centroid_mz, found.height,
-                      report.hasMz ? peak.areaMz : found.area,
-                      report.hasMz ? peak.fwhmMz : found.fwhm, found.snr,
+        out << Format("  %3d %12.4f %12.4f %10.4g %10.4g %8.4f %7.1f %7zu%s\n", ++number, peak.apex,
+                      peak.centroid, found.height, peak.area, peak.fwhm, found.snr,
                       found.last - found.first + 1, found.spline_apex ? "" : " *");
     }
     out << Format("  (height above the baseline; area in intensity x %s; window in samples)\n", x);
@@ -167,7 +164,7 @@ void PrintDeconvolution(std::ostream& out, double noise, const DeconvolutionRepo
         pair.samples > 2
             ? std::sqrt(pair.residualSumOfSquares / static_cast<double>(pair.samples - 2))
             : 0.0;
-    out << Format("  %ld samples, rank %ld, %s; residual sum of squares %.1f counts^2\n",
+    out << Format("  %zu samples, rank %zu, %s; residual sum of squares %.1f counts^2\n",
                   pair.samples, pair.rank, pair.converged ? "converged" : "NOT converged",
                   pair.residualSumOfSquares)
         << Format("  residual RMS %.3f counts (median local noise %.3f)\n", rms, noise);

@@ -22,9 +22,7 @@ AnalysisReport AnalyseSpectrum(const Profile& profile, const AnalysisSettings& s
     report.calibration =
         Calibrate(profile.kind, MatchReferences(report.peaks, profile.kind, settings), settings);
     report.hasMz = profile.kind == AbscissaKind::MZ || report.calibration.done;
-    if (report.hasMz) {
-        AssignMasses(report);
-    }
+    AssignMasses(report);
     report.trend = FitMassErrors(report);
     report.deconvolution = SeparatePair(profile, report, settings);
     return report;

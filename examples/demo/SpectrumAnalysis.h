@@ -6,11 +6,12 @@
 //    local maxima at S/N >= a threshold, each measured on a cubic spline through its own
 //    window (apex, centroid, area, width at half height).
 // 2. Recognise the reference peaks and calibrate bin -> m/z by least squares
-//    (LeastSquares::PolynomialCoefs), convert with Polynomial::GetY.
+//    (opm::fit_polynomial), convert with opm::polynomial_value.
 // 3. Fit a straight line to the mass errors of the reference peaks as observed before the
-//    calibration: how far the stored calibration has drifted (Statistics::Line).
+//    calibration: how far the stored calibration has drifted (opm::fit_line).
 // 4. Separate two overlapping peaks of known m/z and width: their bins come from the calibration
-//    by Polynomial::Solve, their amplitudes from Matrix::SingularValueDecomposition.
+//    by opm::polynomial_roots, their amplitudes from opm::least_squares (through the singular
+//    value decomposition).
 #pragma once
 
 #include "demo/Profile.h"
@@ -42,11 +43,12 @@ struct AnalysisSettings {
     KnownPair pair = {};
 };
 
-// One reported peak: the library's measurement in the profile's abscissa, and in m/z.
+// One reported peak: the library's measurement in the profile's abscissa, and in the report's
+// unit: m/z when the report has m/z (hasMz), else the profile's bins.
 struct PeakReport {
-    opm::Peak found;                       // apex_mz etc. in the profile's abscissa (bins or m/z)
-    double apexMz = 0.0, centroidMz = 0.0; // valid when the report has m/z (hasMz)
-    double fwhmMz = 0.0, areaMz = 0.0;     // width in m/z, area in intensity x m/z (hasMz)
+    opm::Peak found;                   // apex_mz etc. in the profile's abscissa (bins or m/z)
+    double apex = 0.0, centroid = 0.0; // in the report's unit
+    double fwhm = 0.0, area = 0.0;     // width in the report's unit, area in intensity x that unit
 };
 
 struct ReferenceMatch {
@@ -68,7 +70,6 @@ struct CalibrationReport {
 struct MassErrorTrend {
     bool done = false;
     std::string note;
-    int status = 0;                               // Statistics::Line result
     double intercept = 0.0, slope = 0.0, r = 0.0; // error (m/z) = intercept + slope * m/z
 };
 
@@ -76,10 +77,10 @@ struct DeconvolutionReport {
     bool done = false;
     std::string note;
     double mz[2] = {0.0, 0.0};
-    double bin[2] = {0.0, 0.0}; // from the calibration by Polynomial::Solve
+    double bin[2] = {0.0, 0.0}; // from the calibration by opm::polynomial_roots
     double amplitude[2] = {0.0, 0.0};
-    long samples = 0; // rows of the least-squares problem
-    long rank = 0;
+    std::size_t samples = 0; // rows of the least-squares problem
+    std::size_t rank = 0;
     bool converged = false;
     double residualSumOfSquares = 0.0;
 };

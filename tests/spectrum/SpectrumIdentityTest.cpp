@@ -55,7 +55,7 @@ void Baselines(Operation& op) {
                 hash.Add(opm::snip_baseline(s.intensity, {40, lls, decreasing}));
             }
         }
-        hash.Add(opm::moving_minimum_baseline(s.intensity.data(), s.intensity.size(), 51));
+        hash.Add(opm::moving_minimum_baseline(s.intensity, 51));
     });
 }
 
@@ -99,9 +99,7 @@ void Windows(Operation& op) {
             first.push_back(start);
             last.push_back(start + 6 + start % 6);
         }
-        for (const opm::WindowPeak& w :
-             opm::measure_windows(s.mz.data(), s.intensity.data(), s.mz.size(), first.data(),
-                                  last.data(), first.size())) {
+        for (const opm::WindowPeak& w : opm::measure_windows(s.mz, s.intensity, first, last)) {
             hash.Add(w.apex_x).Add(w.apex_y).Add(w.centroid_x).Add(w.area).Add(w.apex_found);
         }
     });

@@ -108,8 +108,7 @@ TEST(SlidingStatistics, MovingMinimumBaselineEqualsSortedWindows) {
                 const std::vector<double> w = WindowOf(v, i, window);
                 minima[i] = *std::min_element(w.begin(), w.end());
             }
-            const std::vector<double> baseline =
-                opm::moving_minimum_baseline(v.data(), v.size(), window);
+            const std::vector<double> baseline = opm::moving_minimum_baseline(v, window);
             for (std::size_t i = 0; i < v.size(); ++i) {
                 ASSERT_EQ(baseline[i], MedianBySorting(WindowOf(minima, i, window))) << i;
             }
@@ -242,8 +241,7 @@ TEST(MeasureWindows, SymmetricPeakAndFailedSearch) {
         y[i] = i < 20 ? 1e-3 * std::exp(-0.5 * (i - 10.0) * (i - 10.0) / 4.0) : double(i);
     }
     const std::vector<std::size_t> first = {2, 25}, last = {18, 35};
-    const std::vector<opm::WindowPeak> peaks =
-        opm::measure_windows(x.data(), y.data(), x.size(), first.data(), last.data(), 2);
+    const std::vector<opm::WindowPeak> peaks = opm::measure_windows(x, y, first, last);
     EXPECT_TRUE(peaks[0].apex_found);
     EXPECT_NEAR(peaks[0].apex_x, 105.0, 1e-6);
     EXPECT_NEAR(peaks[0].centroid_x, 105.0, 1e-6);
@@ -264,9 +262,9 @@ TEST(SpectrumErrors, BadInputsThrowInvalidArgument) {
         }
         return false;
     };
-    EXPECT_TRUE(refused([&] { opm::find_peaks(mz.data(), y.data(), 5); }));
-    EXPECT_TRUE(refused([&] { opm::find_peaks(nullptr, y.data(), y.size()); }));
-    EXPECT_TRUE(refused([&] { opm::local_noise(y.data(), y.size(), 0); }));
+    EXPECT_TRUE(refused([&] { opm::find_peaks({mz.data(), 5}, {y.data(), 5}); }));
+    EXPECT_TRUE(refused([&] { opm::find_peaks({nullptr, y.size()}, y); }));
+    EXPECT_TRUE(refused([&] { opm::local_noise(y, 0); }));
     opm::PeakParameters zeroSnr;
     zeroSnr.snr = 0.0;
     EXPECT_TRUE(refused([&] { opm::find_peaks(mz, y, zeroSnr); }));
@@ -276,9 +274,9 @@ TEST(SpectrumErrors, BadInputsThrowInvalidArgument) {
     y[10] = 0.0;
     mz[20] = mz[19];
     EXPECT_TRUE(refused([&] { opm::find_peaks(mz, y); }));
+    EXPECT_TRUE(refused([&] { opm::find_peaks(s.mz, {y.data(), y.size() - 1}); }));
     const std::size_t first = 30, last = 33;
-    EXPECT_TRUE(
-        refused([&] { opm::measure_windows(s.mz.data(), y.data(), y.size(), &first, &last, 1); }));
+    EXPECT_TRUE(refused([&] { opm::measure_windows(s.mz, y, {&first, 1}, {&last, 1}); }));
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 // opm spectrum family: baseline, local noise and width-aware peaks of a profile spectrum.
 //
-// Every array is 0-based and contiguous; inputs are only read; results are returned by value.
+// Arrays are taken as opm::Span (OstraPureMath/opm/Span.h: a pointer and a count, or a
+// std::vector), 0-based and contiguous; inputs are only read; results are returned by value.
 // Failures throw the opm::Error kinds of OstraPureMath/opm/Error.h: InvalidArgument for a null
-// pointer, too few samples, a non-finite value or abscissae that do not increase, OutOfMemory
-// when work storage cannot be obtained. Nothing is ever partly returned.
+// pointer with a non-zero count, too few samples, arrays of different sizes, a non-finite value
+// or abscissae that do not increase, OutOfMemory when work storage cannot be obtained. Nothing is
+// ever partly returned.
 //
 // Intensities may be in any unit: the arithmetic is scale-free (internally every spectrum is
 // brought to the same range, its largest magnitude to 2^15), so multiplying the intensities by
@@ -13,6 +15,7 @@
 #pragma once
 
 #include "OstraPureMath/Export.h"
+#include "OstraPureMath/opm/Span.h"
 
 #include <cstddef>
 #include <vector>
@@ -40,18 +43,16 @@ struct SnipParameters {
 // every sample i with p <= i < n - p to min(v[i], (v[i - p] + v[i + p]) / 2), reading only the
 // previous pass's values; samples nearer an end than p are kept. Cost O(n * half_width), two
 // work arrays of n values allocated once. The baseline never exceeds the (transformed)
-// intensities by more than rounding. Requires n >= 1.
-OPM_API std::vector<double> snip_baseline(const double* intensity, std::size_t n,
-                                          const SnipParameters& parameters = {});
-OPM_API std::vector<double> snip_baseline(const std::vector<double>& intensity,
+// intensities by more than rounding. Requires n >= 1 intensities.
+OPM_API std::vector<double> snip_baseline(Span<const double> intensity,
                                           const SnipParameters& parameters = {});
 
 // Moving-minimum/median baseline: the minimum over a window of `window` samples, then the
 // median of those minima over the same window. Windows are centred on each sample and shifted
 // inwards at the ends so that each holds exactly `window` samples; an even window is raised to
 // the next odd size and one larger than n is reduced to the largest odd size <= n. Sits at the
-// lower edge of the noise. Cost O(n log window). Requires n >= 1 and window >= 1.
-OPM_API std::vector<double> moving_minimum_baseline(const double* intensity, std::size_t n,
+// lower edge of the noise. Cost O(n log window). Requires n >= 1 intensities and window >= 1.
+OPM_API std::vector<double> moving_minimum_baseline(Span<const double> intensity,
                                                     std::size_t window);
 
 // ---------------------------------------------------------------------------------------------
@@ -64,9 +65,8 @@ OPM_API std::vector<double> moving_minimum_baseline(const double* intensity, std
 // than half of a window do not move it. Exact: each value is 1.4826 times the deviation that a
 // sort of its window gives. Cost O(n log window) to keep the windows ordered plus a search per
 // window that starts from the previous window's answer (O(log window) on noise-like data,
-// O(log^2 window) at worst). Requires n >= 1 and window >= 1.
-OPM_API std::vector<double> local_noise(const double* residual, std::size_t n, std::size_t window);
-OPM_API std::vector<double> local_noise(const std::vector<double>& residual, std::size_t window);
+// O(log^2 window) at worst). Requires n >= 1 residuals and window >= 1.
+OPM_API std::vector<double> local_noise(Span<const double> residual, std::size_t window);
 
 // ---------------------------------------------------------------------------------------------
 // Peaks
@@ -128,7 +128,7 @@ struct SpectrumAnalysis {
 };
 
 // The whole analysis of a profile spectrum (mz[0..n-1] strictly increasing, intensity[0..n-1],
-// both finite, n >= min_knots):
+// both finite and of the same size n >= min_knots):
 //  1. smooth the intensities; 2. baseline of the smoothed intensities (SNIP or moving minimum,
 //  both along the lower edge of the noise), raised by the median of smoothed - baseline over
 //  the noise window so that it runs through the middle of the noise; 3. local noise of
@@ -149,18 +149,14 @@ struct SpectrumAnalysis {
 //  reported all the same.
 // Throws InvalidArgument for bad inputs or parameters: snr not a positive number, negative
 // smoothing, noise_window or baseline_width 0, valley_depth negative, base_level outside
-// [0, 0.5), min_knots < 6, max_width_fwhm not positive, more than INT_MAX samples.
-OPM_API SpectrumAnalysis analyse_spectrum(const double* mz, const double* intensity, std::size_t n,
-                                          const PeakParameters& parameters = {});
-OPM_API SpectrumAnalysis analyse_spectrum(const std::vector<double>& mz,
-                                          const std::vector<double>& intensity,
+// [0, 0.5), min_knots < 6, max_width_fwhm not positive, more than INT_MAX samples. Throws
+// Unavailable when called after the library's release at process exit (the smoothing's external
+// routines are gone then).
+OPM_API SpectrumAnalysis analyse_spectrum(Span<const double> mz, Span<const double> intensity,
                                           const PeakParameters& parameters = {});
 
 // The peaks of analyse_spectrum alone.
-OPM_API std::vector<Peak> find_peaks(const double* mz, const double* intensity, std::size_t n,
-                                     const PeakParameters& parameters = {});
-OPM_API std::vector<Peak> find_peaks(const std::vector<double>& mz,
-                                     const std::vector<double>& intensity,
+OPM_API std::vector<Peak> find_peaks(Span<const double> mz, Span<const double> intensity,
                                      const PeakParameters& parameters = {});
 
 // ---------------------------------------------------------------------------------------------
@@ -175,14 +171,15 @@ struct WindowPeak {
                              // highest sample of the window
 };
 
-// For each k < count, a natural cubic spline through (i, y[i]) for the samples
-// i = first[k] .. last[k] (inclusive, at least 6 of them, last[k] < n), knots at sample numbers;
-// its maximum (Splines::CubicSplineMax) and area-halving point (Splines::CubicSplineCentroid)
-// over the whole window, mapped to x by linear interpolation between samples and the area by
-// the local x step at the centroid. x[0..n-1] strictly increasing and finite, y finite.
-// Throws InvalidArgument naming the first bad window.
-OPM_API std::vector<WindowPeak> measure_windows(const double* x, const double* y, std::size_t n,
-                                                const std::size_t* first, const std::size_t* last,
-                                                std::size_t count);
+// For each window k (first and last of the same size, one element per window), a natural cubic
+// spline through (i, y[i]) for the samples i = first[k] .. last[k] (inclusive, at least 6 of
+// them, last[k] < n), knots at sample numbers; its maximum (Splines::CubicSplineMax) and
+// area-halving point (Splines::CubicSplineCentroid) over the whole window, mapped to x by linear
+// interpolation between samples and the area by the local x step at the centroid. Results in
+// the order of the windows. x[0..n-1] strictly increasing and finite, y finite and of the same
+// size n >= 6. Throws InvalidArgument naming the first bad window.
+OPM_API std::vector<WindowPeak> measure_windows(Span<const double> x, Span<const double> y,
+                                                Span<const std::size_t> first,
+                                                Span<const std::size_t> last);
 
 } // namespace opm
