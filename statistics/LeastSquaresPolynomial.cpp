@@ -9,6 +9,7 @@
 #include <climits>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -17,19 +18,17 @@ namespace LeastSquares {
 
 namespace {
 
-// Work storage from array-new that is released on every path, exceptions included.
+// Work storage from array-new that is released on every path, exceptions included. A count
+// whose byte size does not fit is refused like a heap refusal.
 template <class T> std::unique_ptr<T[]> AllocateWork(INT_PTR count) {
+    if (static_cast<std::size_t>(count) > PTRDIFF_MAX / sizeof(T)) {
+        AfxThrowMemoryException();
+    }
     T* block = new (std::nothrow) T[static_cast<std::size_t>(count)];
     if (block == nullptr) {
         AfxThrowMemoryException();
     }
     return std::unique_ptr<T[]>(block);
-}
-
-void FillWithZeros(DoubleArray& values) {
-    for (INT_PTR i = 0; i < values.GetSize(); ++i) {
-        values[i] = 0.0;
-    }
 }
 
 } // namespace
@@ -38,13 +37,12 @@ void PolynomialCoefs(const MZBinArray& binArray, const MZArray& mzArray, unsigne
                      DoubleArray& coefArray) {
     const INT_PTR m = binArray.GetSize();
     const INT_PTR d = static_cast<INT_PTR>(degree) + 1;
-    coefArray.SetSize(d);
     // Too few samples for the degree (or more than the routine's int counts can carry): the fit
-    // is undetermined, so it is refused before anything is handed to the external routine.
+    // is undetermined, so it is refused before anything is allocated, coefArray included.
     if (m < d || m > INT_MAX) {
-        FillWithZeros(coefArray);
         AfxThrowInvalidArgException();
     }
+    coefArray.SetSize(d);
 
     std::unique_ptr<double*[]> rowPointers = AllocateWork<double*>(3 * m);
     std::unique_ptr<double[]> rhsAndSolution = AllocateWork<double>(2 * m);

@@ -13,8 +13,9 @@ namespace LeastSquares {
 // from 0, lowest power first, the order of the library's coefficient vectors). binArray and
 // mzArray are only read, through their index-tested element access.
 //
-// In order: coefArray.SetSize(degree + 1), so that it has exactly d = degree + 1 elements
-// whatever happens afterwards. Then three work blocks are taken with array-new (3m row
+// In order: the counts are checked (below) before anything is allocated; then
+// coefArray.SetSize(degree + 1), so that it has exactly d = degree + 1 elements whatever happens
+// afterwards. Then three work blocks are taken with array-new (3m row
 // pointers, 2m doubles for the right-hand side and the solution, m * d doubles for the design
 // matrix); all are released on every path, exceptions included. Each design row i holds
 // binArray[i] raised to the powers degree, degree - 1, ..., 1 (std::pow with the exponent
@@ -29,9 +30,10 @@ namespace LeastSquares {
 // than d) yields the minimum-norm coefficients.
 //
 // Failures:
-// - m < degree + 1 (too few samples, in particular none), or m above INT_MAX: coefArray holds
-//   d zeros and CInvalidArgException is raised; the external routine is not called. (The
-//   choice of this library: an undetermined fit is refused.)
+// - m < degree + 1 (too few samples, in particular none), or m above INT_MAX:
+//   CInvalidArgException is raised before anything is allocated, so a huge degree costs no
+//   memory; coefArray is left as it was and the external routine is not called. (The choice of
+//   this library: an undetermined fit is refused.)
 // - mzArray shorter than binArray: CInvalidArgException while the work storage is filled;
 //   coefArray already has d elements.
 // - a work block (or coefArray's storage) that cannot be allocated: CMemoryException.
