@@ -11,5 +11,10 @@ cmake --workflow --preset release
 cmake --workflow --preset asan
 cmake --workflow --preset tsan
 cmake --workflow --preset fuzz
+# Windows: the x64 DLLs built with MinGW-w64 and every test run under Wine; the x86 build is a
+# compile check (no 32-bit code runs on these machines).
+cmake --workflow --preset windows-x64
+cmake --preset windows-x86
+cmake --build --preset windows-x86
 # The Python package installs into a fresh virtual environment, offline, and imports.
 bash python/check-venv-install.sh

@@ -7,7 +7,11 @@
 #include "torvik/Torvik.h"
 
 #include <gtest/gtest.h>
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <sys/mman.h>
+#endif
 
 #include <climits>
 #include <cmath>
@@ -173,17 +177,28 @@ TEST_F(Fitting, PolynomialDesignRowsCoefficientReversalAndRefusals) {
 TEST_F(Fitting, GaussSmoothAtTheEndOfAnArrayOfIntMaxSamples) {
     UseLibTorvik();
     const std::size_t bytes = std::size_t(INT_MAX) * sizeof(double);
+#if defined(_WIN32) // reserved address space; only its last 64 KiB committed
+    char* const block =
+        static_cast<char*>(VirtualAlloc(nullptr, bytes, MEM_RESERVE, PAGE_NOACCESS));
+    ASSERT_NE(block, nullptr);
+    ASSERT_NE(VirtualAlloc(block + bytes - 65536, 65536, MEM_COMMIT, PAGE_READWRITE), nullptr);
+#else
     void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     ASSERT_NE(block, MAP_FAILED);
-    double* const data = static_cast<double*>(block);
+#endif
+    double* const data = reinterpret_cast<double*>(block);
     const int last = INT_MAX - 1;
     data[last - 2] = 4.0, data[last - 1] = 2.0, data[last] = 1.0;
     EXPECT_EQ(Statistics::GaussSmooth(data, INT_MAX, last, last, 2, 1), 0);
     // sigma = 1: weights 1, exp(-1/2), exp(-2) over the samples at offsets 0, -1, -2.
     const double w1 = std::exp(-0.5), w2 = std::exp(-2.0);
     EXPECT_NEAR(data[last], (1.0 + w1 * 2.0 + w2 * 4.0) / (1.0 + w1 + w2), 1e-15);
+#if defined(_WIN32)
+    VirtualFree(block, 0, MEM_RELEASE);
+#else
     munmap(block, bytes);
+#endif
 }
 
 // |actual - expected| <= tolerance |expected| for each coefficient.
