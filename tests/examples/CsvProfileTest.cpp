@@ -1,5 +1,5 @@
-// The CSV profile reader: the abscissa kind of each accepted form, and a missing file. Malformed
-// files are in the demo's input-hygiene table (SpectrumDemoTest.cpp).
+// The CSV profile reader: the abscissa kind of each accepted form. Malformed files and a missing
+// one are in the demo's command-line table (SpectrumDemoTest.cpp).
 #include "demo/CsvProfile.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +9,6 @@
 namespace {
 
 using opmdemo::AbscissaKind;
-using opmdemo::CsvError;
 using opmdemo::Profile;
 using opmdemo::ReadCsvProfile;
 
@@ -39,8 +38,6 @@ TEST_P(CsvAccepted, ReadsSamplesAndAbscissaKind) {
 INSTANTIATE_TEST_SUITE_P(
     Forms, CsvAccepted,
     testing::Values(
-        AcceptedCase{
-            "BinHeader", "bin,intensity\n0,5\n1,7.5\n", AbscissaKind::Bin, {0, 1}, {5, 7.5}},
         AcceptedCase{"MzHeaderAnyCase",
                      " M/Z , Intensity\n500.1,2\n500.2,3\n",
                      AbscissaKind::MZ,
@@ -66,15 +63,5 @@ INSTANTIATE_TEST_SUITE_P(
                      {500.5, 501.5},
                      {2, 3}}),
     [](const testing::TestParamInfo<AcceptedCase>& info) { return info.param.name; });
-
-TEST(CsvFile, MissingFileIsReportedWithItsName) {
-    try {
-        opmdemo::ReadCsvProfileFile("/nonexistent/profile.csv");
-        FAIL() << "opened a missing file";
-    } catch (const CsvError& error) {
-        EXPECT_EQ(error.line(), 0u);
-        EXPECT_NE(std::string(error.what()).find("/nonexistent/profile.csv"), std::string::npos);
-    }
-}
 
 } // namespace
