@@ -107,23 +107,6 @@ TEST(SpectrumDemo, FindsEverySyntheticPeakAtItsTruePosition) {
     EXPECT_EQ(static_cast<int>(demo.report.peaks.size()), expected + inPair);
 }
 
-TEST(SpectrumDemo, SeparatesTheOverlappingPairWithinOnePercent) {
-    const BuiltIn& demo = Demo();
-    const DeconvolutionReport& pair = demo.report.deconvolution;
-    ASSERT_TRUE(pair.done) << pair.note;
-    EXPECT_TRUE(pair.converged);
-    EXPECT_EQ(pair.rank, 2u);
-    for (int k = 0; k < 2; ++k) {
-        const SyntheticPeak& truth = demo.spectrum.overlapping[k];
-        EXPECT_NEAR(pair.bin[k], truth.bin, 0.05);
-        EXPECT_NEAR(pair.amplitude[k], truth.height, 0.01 * truth.height);
-    }
-    // What is left over is the noise.
-    const double rms = std::sqrt(pair.residualSumOfSquares / static_cast<double>(pair.samples - 2));
-    EXPECT_GT(rms, 0.5 * demo.spectrum.noiseSigma);
-    EXPECT_LT(rms, 1.5 * demo.spectrum.noiseSigma);
-}
-
 // ---------------------------------------------------------------------------------------------
 // The program on its command line.
 
