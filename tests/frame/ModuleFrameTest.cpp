@@ -145,19 +145,6 @@ TEST_F(FrameTest, BindingLoadsBesideTheModuleOrShowsWhatIsMissingAndExitsOne) {
     }
 }
 
-TEST_F(FrameTest, LoadsOnceAndReleasesWithTheLastObject) {
-    ASSERT_EQ(Bind(), 0);
-    EXPECT_TRUE(AllFilled(slots));
-    std::optional<ExternalRoutineBinding> second(std::in_place, library, *this);
-    binding.reset();
-    EXPECT_EQ(loads, 1);
-    EXPECT_EQ(releases, 0);
-    EXPECT_TRUE(AllFilled(slots));
-    second.reset();
-    EXPECT_EQ(releases, 1);
-    EXPECT_FALSE(slots.lesqso || slots.stline || slots.sciErrCode || slots.stgssm);
-}
-
 TEST_F(FrameTest, AttachBindsAndRegistersDetachUnregistersAndReleases) {
     EXPECT_EQ(frame.ProcessDetach(instance), FALSE); // nothing to detach yet
     EXPECT_EQ(frame.ProcessAttach(instance), TRUE);
