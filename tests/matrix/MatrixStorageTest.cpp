@@ -1,5 +1,7 @@
-// Offset vectors and row-pointer matrices: block starts and sizes, displaced pointers, row
-// contiguity, release by the matching function (asan turns a wrong free or a leak into a failure).
+// Offset vectors and row-pointer matrices (block starts and sizes, displaced pointers, row
+// contiguity, release by the matching function: asan turns a wrong free or a leak into a
+// failure); the elementwise operations against hand computation inside a sentinel frame; sizes
+// below one and work storage that cannot be had, across the solvers.
 #include "MatrixTestSupport.h"
 
 #include <climits>
@@ -7,6 +9,8 @@
 #include <numeric>
 
 namespace {
+
+using mtest::OwnedMatrix;
 
 // `start` is the first byte of a live malloc block of `bytes` bytes: exact under AddressSanitizer
 // (which also reports a pointer that is no block start), a lower bound under glibc's rounding.
@@ -23,9 +27,10 @@ void ExpectHeapBlock(const void* start, std::size_t bytes) {
 #endif
 }
 
+// Lower bounds one, zero and others, and the empty range 1..0.
 TEST(MatrixStorage, LayoutsForLowerBoundsOneZeroAndOthers) {
     const Matrix mat;
-    const long ranges[][2] = {{1, 4}, {0, 3}, {-3, 2}, {5, 5}, {5, 9}, {-7, -6}};
+    const long ranges[][2] = {{1, 4}, {0, 3}, {-3, 2}, {5, 9}, {1, 0}};
     for (const auto& [nl, nh] : ranges) {
         SCOPED_TRACE(testing::Message() << nl << ".." << nh);
         double* v = mat.dVector(nl, nh); // one exact block from v[nl]
@@ -50,47 +55,131 @@ TEST(MatrixStorage, LayoutsForLowerBoundsOneZeroAndOthers) {
     }
 }
 
-// n = 0 with base 1 is a valid empty range for every allocator and releases cleanly.
-TEST(MatrixStorage, EmptyRangesGiveReleasableObjects) {
-    const Matrix mat;
-    mat.dVectorFree(mat.dVector(1, 0), 1, 0);
-    short* s = mat.sVector(1, 0);
-    ExpectHeapBlock(s, sizeof(short));
-    mat.sVectorFree(s, 1, 0);
-    double** noColumns = mat.dMatrix(1, 3, 1, 0);
-    EXPECT_EQ(noColumns[3], noColumns[1]);
-    mat.dMatrixFree(noColumns, 1, 3, 1, 0);
-    mat.dMatrixFree(mat.dMatrix(1, 0, 1, 3), 1, 0, 1, 3);
-}
-
 // Unaddressable byte counts and backward ranges raise before the heap is asked (so under the
-// sanitizer too); dMatrix raises before taking its row-pointer block.
-TEST(MatrixStorage, UnaddressableAndBackwardRangesRaiseMemoryException) {
+// sanitizer too); blocks of about 2^63 bytes are refused by the heap itself.
+TEST(MatrixStorage, UnaddressableBackwardAndRefusedRangesRaiseMemoryException) {
     const Matrix mat;
-    if (LONG_MAX > INT_MAX) { // with a 32-bit long (Windows) these are 16 GiB, which can exist
-        EXPECT_THROW(mat.dVector(1, LONG_MAX), CMemoryException);
-        EXPECT_THROW(mat.dMatrix(1, 2, 1, LONG_MAX / 2), CMemoryException);
-    }
     EXPECT_THROW(mat.sVector(0, LONG_MAX - 1), CMemoryException);
     EXPECT_THROW(mat.dVector(LONG_MIN, LONG_MAX), CMemoryException);
     EXPECT_THROW(mat.dMatrix(1, LONG_MAX, 1, 2), CMemoryException);
     EXPECT_THROW(mat.dVector(5, 3), CMemoryException);
     EXPECT_THROW(mat.sVector(1, -1), CMemoryException);
     EXPECT_THROW(mat.dMatrix(1, 3, 4, 1), CMemoryException);
-}
-
-// Blocks of about 2^63 bytes that malloc refuses; dMatrix gives its row-pointer block back.
-TEST(MatrixStorage, HeapRefusalRaisesMemoryException) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the sanitizer allocator aborts instead of returning null";
-#elif LONG_MAX == INT_MAX
-    GTEST_SKIP() << "a 32-bit long (Windows) reaches no block the heap must refuse";
-#else
-    const Matrix mat;
+#if !defined(__SANITIZE_ADDRESS__) && LONG_MAX > INT_MAX // the sanitizer aborts instead
     EXPECT_THROW(mat.dVector(1, 1L << 60), CMemoryException);
-    EXPECT_THROW(mat.sVector(1, 1L << 62), CMemoryException);
     EXPECT_THROW(mat.dMatrix(1, 2, 1, 1L << 59), CMemoryException);
 #endif
+}
+
+constexpr double kS = -777.25; // sentinel
+
+// A rows x cols matrix inside a sentinel frame [0..rows+1] x [0..cols+1] that shows stray writes.
+OwnedMatrix FramedMatrix(long rows, long cols) {
+    return OwnedMatrix(rows + 1, cols + 1, kS, 0);
+}
+// A 1-based vector with sentinels at index 0 and n + 1.
+std::vector<double> FramedVector(std::vector<double> v) {
+    v.insert(v.begin(), kS);
+    v.push_back(kS);
+    return v;
+}
+
+// Every operation writes exactly its 1-based places.
+TEST(MatrixElementwise, EachOperationWritesExactlyItsPlaces) {
+    const Matrix mat;
+    OwnedMatrix a(3, 2, {1, 2, 3, 4, 5, 6}), b(3, 2, {7, 8, 9, 10, 11, 12});
+    OwnedMatrix c = FramedMatrix(2, 2), expected = FramedMatrix(2, 2);
+    EXPECT_TRUE(mat.MultiplyByATranspose(a.get(), b.get(), c.get(), 2, 3, 2));
+    expected[1][1] = 1 * 7 + 3 * 9 + 5 * 11, expected[1][2] = 1 * 8 + 3 * 10 + 5 * 12;
+    expected[2][1] = 2 * 7 + 4 * 9 + 6 * 11, expected[2][2] = 2 * 8 + 4 * 10 + 6 * 12;
+    EXPECT_EQ(c.Values(), expected.Values());
+
+    std::vector<double> x = FramedVector({1.5, -2, 4}), y = FramedVector({0, 0, 0});
+    std::vector<short> flags = {1, 1, 2, 0, 1}; // flags[0] and flags[4] lie outside 1..3
+    EXPECT_TRUE(mat.ScalarMultiply(x.data(), y.data(), 3.0, 3));
+    EXPECT_EQ(y, FramedVector({4.5, -6, 12}));
+    EXPECT_TRUE(mat.ReplaceSubVector(x.data(), y.data(), 3, 0, flags.data()));
+    EXPECT_EQ(x, FramedVector({4.5, -2, 4})); // places flagged exactly 1 get y[1], y[2], ...
+    EXPECT_TRUE(mat.ZeroVector(x.data(), 3));
+    EXPECT_EQ(x, FramedVector({0, 0, 0}));
+
+    OwnedMatrix f = FramedMatrix(3, 4);
+    for (long i = 1; i <= 3; ++i) {
+        std::iota(f[i] + 1, f[i] + 5, double(10 * i + 1)); // f[i][j] = 10 i + j
+    }
+    const OwnedMatrix before(f);
+    std::vector<double> col = FramedVector({0, 0, 0}), row = FramedVector({0, 0, 0, 0});
+    EXPECT_TRUE(mat.GetColumnVector(f.get(), col.data(), 3, 4, 2));
+    EXPECT_EQ(col, FramedVector({12, 22, 32}));
+    EXPECT_TRUE(mat.GetRowVector(f.get(), row.data(), 3, 4, 3));
+    EXPECT_EQ(row, FramedVector({31, 32, 33, 34}));
+    col = FramedVector({-1, -2, -3});
+    row = FramedVector({-1, -2, -3, -4});
+    EXPECT_TRUE(mat.ReplaceIthColumnVector(f.get(), col.data(), 3, 4, 4));
+    EXPECT_TRUE(mat.ReplaceIthRowVector(f.get(), row.data(), 3, 4, 1));
+    for (long i = 0; i <= 4; ++i) {
+        for (long j = 0; j <= 5; ++j) {
+            const bool inRow = i == 1 && j >= 1 && j <= 4, inColumn = j == 4 && i >= 1 && i <= 3;
+            EXPECT_EQ(f[i][j], inRow ? -j : inColumn ? -i : before[i][j]) << i << "," << j;
+        }
+    }
+    EXPECT_TRUE(mat.ZeroMatrix(f.get(), 3, 4));
+    EXPECT_EQ(f[3][4], 0.0);
+    EXPECT_EQ(f[3][5], kS);
+    EXPECT_EQ(f[4][4], kS);
+}
+
+// Every array holds a sentinel that must survive.
+struct Arrays {
+    OwnedMatrix a{3, 3, kS}, b{3, 3, kS};
+    std::vector<double> u = std::vector<double>(5, kS), v = std::vector<double>(5, kS);
+    bool Untouched() const {
+        const std::vector<double> s(9, kS), t(5, kS);
+        return a.Values() == s && b.Values() == s && u == t && v == t;
+    }
+};
+
+// Sizes below one: nothing is read or written and the result is true, except for the
+// least-squares SVD, which refuses them (and sizes beyond its capacity) with false.
+TEST(SolverSizes, BelowOneTouchesNothing) {
+    const Matrix mat;
+    for (long n : {0L, -3L}) {
+        SCOPED_TRACE(n);
+        Arrays s;
+        double **a = s.a.get(), **b = s.b.get(), *u = s.u.data(), *v = s.v.data();
+        EXPECT_TRUE(mat.SingularValueDecompNRC(a, 2, n, u, b) && s.Untouched());
+        EXPECT_TRUE(mat.SingularValueBackSubNRC(a, u, b, 2, n, v, u) && s.Untouched());
+        EXPECT_TRUE(mat.CholeskyDecomposition(a, b, n) && s.Untouched());
+        EXPECT_TRUE(mat.CholeskyInvert(a, b, n) && s.Untouched());
+        EXPECT_TRUE(mat.LUDecomposition(a, n, n) && s.Untouched());
+        EXPECT_TRUE(mat.LUSolve(a, u, n, n) && s.Untouched());
+        EXPECT_TRUE(mat.VanderMondeSolution(v, u, v, n) && s.Untouched());
+        EXPECT_TRUE(mat.ZeroMatrix(a, n, 2) && mat.ZeroMatrix(a, 2, n) && s.Untouched());
+        EXPECT_TRUE(mat.MultiplyByATranspose(a, a, b, n, 2, 2) && s.Untouched());
+    }
+    const long refused[][3] = {{3, 0, 1}, {3, -1, 1}, {2, 3, 1}, {1001, 2, 1}, {3, 2, -1}};
+    for (const auto& [m, n0, nb] : refused) {
+        Arrays s;
+        long n = n0;
+        bool converged = true;
+        EXPECT_FALSE(mat.SingularValueDecomposition(s.a.get(), s.b.get(), s.b.get(), s.u.data(), m,
+                                                    n, nb, 1e-12, converged));
+        EXPECT_TRUE(s.Untouched() && n == n0 && converged) << m << " " << n0 << " " << nb;
+    }
+}
+
+// A work vector of LONG_MAX doubles cannot exist; obtaining it is the first step.
+TEST(SolverSizes, UnobtainableWorkVectorRaisesMemoryExceptionBeforeTouchingAnything) {
+    if (LONG_MAX == INT_MAX) {
+        GTEST_SKIP() << "a 32-bit long (Windows): LONG_MAX doubles are 16 GiB, which can exist";
+    }
+    const Matrix mat;
+    Arrays s;
+    double **a = s.a.get(), **b = s.b.get(), *u = s.u.data(), *v = s.v.data();
+    EXPECT_THROW(mat.SingularValueDecompNRC(a, 2, LONG_MAX, u, b), CMemoryException);
+    EXPECT_THROW(mat.SingularValueBackSubNRC(a, u, b, 2, LONG_MAX, v, u), CMemoryException);
+    EXPECT_THROW(mat.VanderMondeSolution(v, u, v, LONG_MAX), CMemoryException);
+    EXPECT_TRUE(s.Untouched());
 }
 
 } // namespace
