@@ -56,14 +56,6 @@ private:
     double** a_;
 };
 
-inline OwnedMatrix Identity(long n) {
-    OwnedMatrix v(n, n);
-    for (long i = 1; i <= n; ++i) {
-        v[i][i] = 1.0;
-    }
-    return v;
-}
-
 // Elements uniform in [-1, 1].
 inline OwnedMatrix RandomMatrix(long rows, long cols, std::mt19937_64& rng) {
     std::uniform_real_distribution<double> uniform(-1.0, 1.0);

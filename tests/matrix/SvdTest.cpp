@@ -1,6 +1,6 @@
 // Both SVDs against LAPACK: the least-squares driver's solution, rank rule, residuals and V
 // against dgelss; the compact SVD against reconstruction, orthogonality and dgesvd, with its
-// back-substitution recovering known solutions.
+// back-substitution recovering a known solution.
 #include "MatrixTestSupport.h"
 
 namespace {
@@ -61,14 +61,14 @@ void ExpectResidualsAreMisfits(const SvdRun& run, const OwnedMatrix& a, const Ow
 }
 
 // Full rank: x against dgelss, V orthonormal with ||A v_i|| the i-th largest singular value (so
-// the columns are sorted), and the same bits on a second call.
+// the columns are sorted).
 TEST(SingularValueDecomposition, FullRankAgainstDgelss) {
     const long shapes[][3] = {{8, 8, 3}, {12, 5, 2}, {40, 10, 4}, {30, 1, 2}, {1000, 3, 1}};
     for (const auto& [m, n, nb] : shapes) {
         SCOPED_TRACE(testing::Message() << m << "x" << n);
         std::mt19937_64 rng(std::uint64_t(m * 1000 + n));
         const OwnedMatrix a = mtest::RandomMatrix(m, n, rng), b = mtest::RandomMatrix(m, nb, rng);
-        const SvdRun run(a, b, 1e-12), again(a, b, 1e-12);
+        const SvdRun run(a, b, 1e-12);
         const DgelssResult lapack = SolveWithDgelss(a, b, 1e-12);
         ASSERT_TRUE(run.result);
         EXPECT_TRUE(run.converged);
@@ -87,8 +87,6 @@ TEST(SingularValueDecomposition, FullRankAgainstDgelss) {
             }
             EXPECT_NEAR(std::sqrt(norm2), lapack.s[i - 1], 1e-10 * lapack.s[0]) << i;
         }
-        EXPECT_EQ(run.x.Values(), again.x.Values());
-        EXPECT_EQ(run.residual, again.residual);
     }
 }
 
@@ -167,23 +165,6 @@ TEST(CompactSvd, FactorsAgainstReconstructionOrthogonalityAndLapack) {
             mtest::ExpectVectorsNear(x.data(), xTrue.data(), n, 1e-12);
         }
     }
-}
-
-// A zero column gives one zero singular value, whose component the back-substitution leaves
-// out: b in the range of a comes back as the solution with no component along e1.
-TEST(CompactSvd, ZeroSingularValueIsLeftOutByBackSubstitution) {
-    std::mt19937_64 rng(7);
-    OwnedMatrix a = mtest::RandomMatrix(5, 3, rng), v(3, 3);
-    std::vector<double> w(4), b(6), x(4, 99.0);
-    const double xTrue[] = {0.0, 0.0, 1.5, -2.0};
-    for (long i = 1; i <= 5; ++i) {
-        a[i][1] = 0.0;
-        b[i] = a[i][2] * xTrue[2] + a[i][3] * xTrue[3];
-    }
-    ASSERT_TRUE(Matrix().SingularValueDecompNRC(a.get(), 5, 3, w.data(), v.get()));
-    EXPECT_EQ(std::count(w.begin() + 1, w.end(), 0.0), 1);
-    Matrix().SingularValueBackSubNRC(a.get(), w.data(), v.get(), 5, 3, b.data(), x.data());
-    mtest::ExpectVectorsNear(x.data(), xTrue, 3, 1e-12);
 }
 
 } // namespace
