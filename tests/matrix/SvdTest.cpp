@@ -114,6 +114,11 @@ TEST(SingularValueDecomposition, RankRuleAgainstDgelss) {
             EXPECT_EQ(run.x.Values(), OwnedMatrix(5, 2).Values());
         }
     }
+    // The relative tolerance is never taken below 1e-15: with 0, 1e-14 is kept and 1e-16 dropped.
+    for (const double tiny : {1e-14, 1e-16}) {
+        const SvdRun run(OwnedMatrix(2, 2, {1.0, 0.0, 0.0, tiny}), OwnedMatrix(2, 1, 1.0), 0.0);
+        EXPECT_EQ(run.rank, tiny > 1e-15 ? 2 : 1) << tiny;
+    }
 }
 
 // |A - U diag(w) V^T|_max <= tol * |A|_max.

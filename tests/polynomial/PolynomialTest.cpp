@@ -161,6 +161,9 @@ TEST(Equation, HornerAndBisection) {
     EXPECT_EQ(Bisect(0.0, 0.0, 2.0, {1.0}), 1.9999999995343387);        // 32 passes
     const double big = std::ldexp(1.0, 30), ulp = std::ldexp(1.0, -22); // spacing at 2^30
     EXPECT_NEAR(Bisect(0.0, big, big + 1.0, {1.0}), big + 1.0, ulp);
+    EXPECT_NEAR(Bisect(0.0, big + 1.0, big, {1.0}), big, ulp);
+    const double between = Bisect(ulp / 2, big - 1.0, big + 1.0, {-big, 1}); // no double hits it
+    EXPECT_TRUE(between == big || between == big + ulp) << between;
     EXPECT_TRUE(std::isnan(Bisect(0.0, std::nan(""), 2.0, square)));
     EXPECT_FALSE(std::isfinite(Bisect(0.0, 1e308, 1.5e308, square))); // the ends' sum overflows
     EXPECT_EQ(Bisect(std::nan(""), 0.0, 2.0, square), 1.9999999995343387); // to the width test
