@@ -1,6 +1,6 @@
 // Both SVDs against LAPACK: the least-squares driver's solution, rank rule, residuals and V
-// against dgelss; the compact SVD against reconstruction, orthogonality and dgesvd, with its
-// back-substitution recovering a known solution.
+// against dgelss (this also exercises the Householder and Givens kernels); the compact SVD against
+// reconstruction, orthogonality and dgesvd, with its back-substitution recovering a known solution.
 #include "MatrixTestSupport.h"
 
 namespace {
@@ -60,8 +60,7 @@ void ExpectResidualsAreMisfits(const SvdRun& run, const OwnedMatrix& a, const Ow
     }
 }
 
-// Full rank: x against dgelss, V orthonormal with ||A v_i|| the i-th largest singular value (so
-// the columns are sorted).
+// Full rank: x against dgelss, the residuals against the misfits, V orthonormal.
 TEST(SingularValueDecomposition, FullRankAgainstDgelss) {
     const long shapes[][3] = {{8, 8, 3}, {12, 5, 2}, {40, 10, 4}, {30, 1, 2}, {1000, 3, 1}};
     for (const auto& [m, n, nb] : shapes) {
@@ -76,17 +75,6 @@ TEST(SingularValueDecomposition, FullRankAgainstDgelss) {
         mtest::ExpectColumnsNear(run.x, lapack.x, 1e-10);
         ExpectResidualsAreMisfits(run, a, b);
         mtest::ExpectOrthonormalColumns(run.v.get(), n, n, 1e-12);
-        for (long i = 1; i <= n; ++i) {
-            double norm2 = 0.0;
-            for (long r = 1; r <= m; ++r) {
-                double dot = 0.0;
-                for (long k = 1; k <= n; ++k) {
-                    dot += a[r][k] * run.v[k][i];
-                }
-                norm2 += dot * dot;
-            }
-            EXPECT_NEAR(std::sqrt(norm2), lapack.s[i - 1], 1e-10 * lapack.s[0]) << i;
-        }
     }
 }
 
