@@ -53,10 +53,17 @@ const PeakReport* NearestPeak(const AnalysisReport& report, double bin, double r
     return nearest;
 }
 
-// Every synthetic peak well above the threshold is reported once, at its true apex and centroid
-// (in bins, and in m/z through the fitted calibration); every peak well below it is not reported.
+// The calibration takes every reference to its mass; every synthetic peak well above the
+// threshold is reported once, at its true apex and centroid (in bins, and in m/z through the
+// fitted calibration); every peak well below it is not reported.
 TEST(SpectrumDemo, FindsEverySyntheticPeakAtItsTruePosition) {
     const BuiltIn& demo = Demo();
+    const CalibrationReport& calibration = demo.report.calibration;
+    ASSERT_TRUE(calibration.done) << calibration.note;
+    EXPECT_EQ(calibration.references.size(), demo.spectrum.referenceMasses.size());
+    for (const ReferenceMatch& match : calibration.references) {
+        EXPECT_NEAR(match.calibratedMz, match.referenceMz, 1e-6 * match.referenceMz);
+    }
     const double threshold = demo.settings.peaks.snr * demo.spectrum.noiseSigma;
     int expected = 0;
     for (const SyntheticPeak& truth : demo.spectrum.peaks) {
