@@ -7,7 +7,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <random>
+#include <string>
 
 namespace {
 
@@ -230,6 +233,45 @@ TEST(MeasureWindows, SymmetricPeakAndFailedSearch) {
     EXPECT_FALSE(peaks[1].apex_found);
     EXPECT_EQ(peaks[1].apex_x, x[35]);
     EXPECT_EQ(peaks[1].apex_y, y[35]);
+}
+
+// The real MALDI profile in tests/data: every strong raw maximum (the highest sample within 100
+// samples either side, 10 000 counts above the lowest there) lies within the half-height bounds
+// of exactly one reported peak; every peak is wider than a few samples and narrower than 1 % of
+// its m/z, and no apex lies within another peak's bounds.
+TEST(RealSpectrum, StrongMaximaReportedOnceWithSaneWidths) {
+    std::ifstream file(std::string(OPM_TEST_DATA_DIR) + "/maldi_A1-0_A1.csv");
+    std::vector<double> mz, y;
+    std::string line;
+    for (double x = 0, v = 0; std::getline(file, line);) {
+        if (std::sscanf(line.c_str(), "%lf,%lf", &x, &v) == 2) {
+            mz.push_back(x), y.push_back(v);
+        }
+    }
+    ASSERT_EQ(mz.size(), 22431u);
+    const std::vector<opm::Peak> peaks = opm::find_peaks(mz, y);
+    for (std::size_t k = 0; k < peaks.size(); ++k) {
+        const opm::Peak& p = peaks[k];
+        EXPECT_TRUE(p.left_mz < p.apex_mz && p.apex_mz < p.right_mz) << p.apex_mz;
+        EXPECT_GT(p.fwhm, 3.0 * (mz[p.first + 1] - mz[p.first])) << p.apex_mz;
+        EXPECT_LT(p.fwhm, 0.01 * p.apex_mz) << p.apex_mz;
+        EXPECT_TRUE(k == 0 ||
+                    (peaks[k - 1].right_mz < p.apex_mz && peaks[k - 1].apex_mz < p.left_mz))
+            << p.apex_mz;
+    }
+    std::size_t strong = 0;
+    for (std::size_t i = 100; i + 100 < y.size(); ++i) {
+        const auto from = y.begin() + long(i) - 100, to = from + 201;
+        if (std::max_element(from, to) == from + 100 && y[i] - *std::min_element(from, to) >= 1e4) {
+            std::size_t holding = 0;
+            for (const opm::Peak& p : peaks) {
+                holding += p.left_mz <= mz[i] && mz[i] <= p.right_mz;
+            }
+            EXPECT_EQ(holding, 1u) << "raw maximum at m/z " << mz[i];
+            ++strong;
+        }
+    }
+    EXPECT_EQ(strong, 12u);
 }
 
 TEST(SpectrumErrors, BadInputsThrowInvalidArgument) {
