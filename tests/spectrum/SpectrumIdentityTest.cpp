@@ -1,7 +1,6 @@
 // Bit identity of the spectrum family over seeded spectra (peaks on exponential baselines with
-// noise, of 50 to 3000 samples, one with stretches of exact zeros): baselines, local noise, the
-// whole analysis and the batch window measurement. Each operation's outputs hash to the value
-// recorded for it.
+// noise, 50 to 3000 samples, one with stretches of exact zeros): each operation's outputs hash
+// to the value recorded for it.
 #include "OstraPureMath/opm/Spectrum.h"
 #include "support/BitIdentity.h"
 
