@@ -1,7 +1,5 @@
-// Polynomial and Equation: evaluation, derivative and copies; roots and extrema recovered from
-// polynomials built out of known linear factors, each root also checked by P(root) ~ y; the
-// documented special cases and unsorted solver orders; the bisection's documented results and
-// its termination.
+// Polynomial and Equation: roots and extrema recovered from known linear factors, the documented
+// special cases and unsorted solver orders, and the bisection's documented results and stops.
 #include "OstraPureMath/Polynomial.h"
 #include "OstraPureMath/Equation.h"
 
@@ -40,9 +38,7 @@ void ExpectRoots(const Values& actual, const Values& expected, double tolerance)
 
 TEST(Polynomial, EvaluationDerivativeAndIndependentCopies) {
     EXPECT_EQ(Poly({5, 3, 0, 2}).GetY(-2.0), -17.0); // lowest power first
-    EXPECT_EQ(Poly({}).GetY(3.0), 0.0);
     EXPECT_EQ(Poly({5, 3, 0, 2}).GetFirstDer(), (Values{3, 0, 6}));
-    EXPECT_TRUE(Poly({7}).GetFirstDer().empty());
     Values coefs{1, 2, 3};
     Polynomial original(coefs);
     coefs[0] = 100.0; // the constructor copied
@@ -52,11 +48,9 @@ TEST(Polynomial, EvaluationDerivativeAndIndependentCopies) {
     EXPECT_EQ(copy.GetY(2.0), 2.0);
 }
 
-// Roots ascending in [-4, 4], one per bin of width 8 / k, so pairwise at least 0.5 apart. P is
-// their product (Solve with y = 1.5 on P + 1.5), or for the extrema the antiderivative of it.
-// Allowed error: lines and quadratics are exact to rounding; the cubic's angle offsets 6.28318
-// and 12.56636 fall 5.3e-6 and 1.1e-5 short of 2pi and 4pi, moving roots by up to about 1.7e-5,
-// and Ferrari's resolvent root carries the same error into the quartic's.
+// Roots ascending in [-4, 4], pairwise at least 0.5 apart, of P + 1.5 = 1.5 and, as extrema, of
+// P's antiderivative. Cubics and quartics miss by up to 1.7e-5: the cubic's angle offsets 6.28318
+// and 12.56636 fall short of 2pi and 4pi, and Ferrari's resolvent root carries that error.
 TEST(Polynomial, SolveAndExtremaRecoverKnownRoots) {
     std::mt19937 rng(20240611u);
     std::uniform_real_distribution<double> pick(0.125, 0.875);
@@ -80,13 +74,6 @@ TEST(Polynomial, SolveAndExtremaRecoverKnownRoots) {
         Polynomial p(shifted);
         p.Solve(1.5, roots);
         ExpectRoots(roots, expected, tolerance);
-        for (const double r : roots) {
-            double scale = 0.0; // sum |c_j| max(1, |r|)^j bounds |P| and |P'| / k near r
-            for (std::size_t j = 0; j < coefs.size(); ++j) {
-                scale += std::fabs(coefs[j]) * std::pow(std::max(1.0, std::fabs(r)), double(j));
-            }
-            EXPECT_NEAR(p.GetY(r), 1.5, (k >= 3 ? 1e-4 : 1e-14) * scale) << r;
-        }
         Poly(antiderivative).GetExtremaX(extrema);
         ExpectRoots(extrema, expected, tolerance);
     }
