@@ -1,6 +1,6 @@
-// The demo program: its report on the built-in spectrum against the generator's truth, its
-// answer to each command line, its exit status as a process, and the CSV reader's forms.
-#include "demo/CsvProfile.h"
+// The demo program, run as a process (Run(): exit status as the shell sees it, output and error
+// read back): its report on the built-in spectrum against the generator's truth, and its answer
+// to each command line and input file.
 #include "demo/DemoApp.h"
 #include "demo/SpectrumAnalysis.h"
 #include "demo/SyntheticSpectrum.h"
@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 
@@ -28,15 +27,11 @@ std::string ReadAll(const std::string& path) {
     return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
 }
 
-std::size_t Count(const std::string& text, const std::string& what) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
-        ++count;
-    }
-    return count;
+std::size_t Count(const std::string& text, const std::string& what, std::size_t from = 0) {
+    const std::size_t at = text.find(what, from);
+    return at == std::string::npos ? 0 : 1 + Count(text, what, at + 1);
 }
 
-// Run() starts the demo executable (the exit status is the shell's), reading back out and err.
 class DemoProgram : public testing::Test {
 protected:
     void SetUp() override { std::filesystem::create_directories(m_dir); }
@@ -65,9 +60,8 @@ protected:
     std::string out, err;
 };
 
-// The calibration takes every reference to its mass; each peak well above the threshold is reported
-// once, at its true apex and centroid, nothing else but the merged overlapping pair; one run lists
-// every peak and marks in the picture those in the range.
+// The calibration fits every reference; each peak well above the threshold is reported once, at its
+// true apex and centroid, nothing else but the overlapping pair; the list and picture agree.
 TEST_F(DemoProgram, BuiltInRunReportsEveryTruePeakOnceInReportListAndPicture) {
     const SyntheticSpectrum spectrum = MakeSyntheticSpectrum();
     const AnalysisSettings settings = DemoSettings(spectrum);
@@ -103,27 +97,26 @@ TEST_F(DemoProgram, BuiltInRunReportsEveryTruePeakOnceInReportListAndPicture) {
     EXPECT_GE(inPair, 1u);
     EXPECT_EQ(report.peaks.size(), matched + inPair);
 
-    const std::string svg = Path("picture.svg"), peaks = Path("peaks.csv");
-    ASSERT_EQ(Run({"--svg", svg, "--peaks", peaks, "--range", "500:600"}), 0) << err;
-    const std::string list = ReadAll(peaks), picture = ReadAll(svg);
-    EXPECT_EQ(list.rfind("apex_mz,centroid_mz,height,area,fwhm,snr\n", 0), 0u);
-    EXPECT_EQ(Count(list, "\n"), report.peaks.size() + 1);
-    EXPECT_EQ(Count(picture, "<polyline"), 4u);      // raw, smoothed, baseline, threshold
-    EXPECT_EQ(Count(picture, "l-4,-7h8z"), inRange); // apex markers
-    for (const char* section : {"Calibration bin -> m/z", "Peaks (S/N",
-                                "Drift of the stored calibration", "Overlapping pair"}) {
-        EXPECT_NE(out.find(section), std::string::npos) << section;
+    ASSERT_EQ(Run({"--svg", Path("p.svg"), "--peaks", Path("p.csv"), "--range", "500:600"}), 0);
+    EXPECT_EQ(ReadAll(Path("p.csv")).rfind("apex_mz,centroid_mz,height,area,fwhm,snr\n", 0), 0u);
+    EXPECT_EQ(Count(ReadAll(Path("p.csv")), "\n"), report.peaks.size() + 1);
+    EXPECT_EQ(Count(ReadAll(Path("p.svg")), "<polyline"), 4u); // raw, smoothed, baseline, threshold
+    EXPECT_EQ(Count(ReadAll(Path("p.svg")), "l-4,-7h8z"), inRange); // apex markers
+    for (const char* s : {"Calibration bin ->", "Peaks (S/N", "Drift of the", "Overlapping pair"}) {
+        EXPECT_NE(out.find(s), std::string::npos) << s;
     }
 }
 
 // Bad options and rejected files exit 2 with a message naming what is wrong (a file's line, at
 // most 40 characters of a field), accepted ones exit 0.
 TEST_F(DemoProgram, AnswersEachCommandLineAsDocumented) {
-    std::string samples6, samples50, huge = "1,5\n2," + std::string(10'000'000, '7') + "x\n";
+    std::string samples6, samples50, mz7, huge = "1,5\n2," + std::string(10'000'000, '7') + "x\n";
     for (int i = 0; i < 50; ++i) {
         (i < 6 ? samples6 : samples50) += std::to_string(i) + ",5\n";
+        mz7 += i < 7 ? std::to_string(500 + i) + "," + std::to_string(i + 2) + "\n" : "";
     }
-    const std::string none = "none";
+    const std::string none = "none", seven = "7, abscissa in m/z from 500.0000 to 506.0000";
+    const std::string bom = "\xEF\xBB\xBF\"mz\",\"intensity\",\"x\"\n\"500\",\"2\",9,\n";
     const struct {
         std::vector<std::string> arguments; // "--csv" is followed by a file holding the row's text
         std::string file;
@@ -136,6 +129,12 @@ TEST_F(DemoProgram, AnswersEachCommandLineAsDocumented) {
         {{"--smooth-passes", "-1"}, none, 2, "opm-demo: "},
         {{"--csv", "/nonexistent/missing.csv"}, none, 2, "missing.csv"},
         {{"--csv"}, samples6 + samples50, 0, "no peak can be assessed"},
+        // Accepted forms: a header wins over whole numbers; without one, whole numbers are bins;
+        // comments, blank lines, CRLF, spaces, a BOM, quotes and extra fields are accepted.
+        {{"--csv"}, " M/Z , Intensity\n" + mz7, 0, seven},
+        {{"--csv"}, "499.5,1\n" + mz7, 0, "8, abscissa in m/z from 499.5000 to 506.0000"},
+        {{"--csv"}, "#\r\n\r\n1,2\r\n 2 ,\t3\r\n" + samples50, 0, "46, abscissa in detector bins"},
+        {{"--csv"}, bom + mz7.substr(6), 0, seven},
         {{"--csv"}, "bin,intensity\n1,5\n2,abc\n", 2, "line 3: field 2 'abc' is not a number"},
         {{"--csv"}, huge, 2, "line 2: field 2 '" + std::string(40, '7') + "'..."},
         {{"--csv"}, "1,5\n2,1e999\n", 2, "line 2: field 2 '1e999' is not a finite number"},
@@ -156,28 +155,6 @@ TEST_F(DemoProgram, AnswersEachCommandLineAsDocumented) {
         ASSERT_EQ(Run(arguments), c.exit) << err;
         EXPECT_NE((c.exit == 0 ? out : err).find(c.message), std::string::npos) << err;
         EXPECT_TRUE(c.arguments[0] != "--csv" || err.size() < 200) << "the input is echoed";
-    }
-}
-
-// Accepted forms: a header wins over whole numbers; without one, whole numbers are bins.
-TEST(CsvProfile, ReadsSamplesAndAbscissaKindOfEachForm) {
-    const AbscissaKind mz = AbscissaKind::MZ;
-    const struct {
-        const char* text;
-        AbscissaKind kind;
-        std::vector<double> abscissa, intensity;
-    } cases[] = {
-        {" M/Z , Intensity\n500,2\n501,3\n", mz, {500, 501}, {2, 3}},
-        {"500,1\n500.5,2\n", mz, {500, 500.5}, {1, 2}},
-        {"# exported\r\n\r\n1,2\r\n 2 ,\t3\r\n", AbscissaKind::Bin, {1, 2}, {2, 3}},
-        {"\xEF\xBB\xBF\"mz\",\"intensity\",\"x\"\n5.5,\"2\",9,\n6.5,3,\n", mz, {5.5, 6.5}, {2, 3}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        std::istringstream in(c.text);
-        const Profile profile = ReadCsvProfile(in);
-        EXPECT_TRUE(profile.kind == c.kind && profile.abscissa == c.abscissa &&
-                    profile.intensity == c.intensity);
     }
 }
 
