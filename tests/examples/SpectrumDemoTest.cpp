@@ -153,7 +153,7 @@ TEST_F(DemoProgram, AnswersEachCommandLineAsDocumented) {
         arguments.insert(arguments.end(), {"--svg", Path("s.svg")});
         SCOPED_TRACE(c.message);
         ASSERT_EQ(Run(arguments), c.exit) << err;
-        EXPECT_NE((c.exit == 0 ? out : err).find(c.message), std::string::npos) << err;
+        EXPECT_NE((c.exit == 0 ? out : err).find(c.message), std::string::npos) << out << err;
         EXPECT_TRUE(c.arguments[0] != "--csv" || err.size() < 200) << "the input is echoed";
     }
 }
