@@ -129,10 +129,10 @@ public:
     //
     // Result: true. Sizes outside 1 <= n <= m <= 1000, or nb < 0, return false with nothing
     // read or written (not a, b, x, residual, n nor converged): the work vectors have a fixed
-    // capacity of 1000 elements. Each call obtains its work storage from malloc (two blocks of
-    // 8000 bytes here, four more during the bidiagonalisation) and releases all of it on every
-    // path; when malloc yields null, CMemoryException is raised after releasing what was
-    // obtained, and a, b may then be partly transformed. The same input gives the same bits on
+    // capacity of 1000 elements. The work storage (two vectors of 1000 doubles here, three more
+    // during the bidiagonalisation) comes from storage of the calling thread that is kept for its
+    // later calls and released when the thread ends; when it cannot be had, CMemoryException is
+    // raised, and a, b may then be partly transformed. The same input gives the same bits on
     // every call and every build (the sign and payload of NaN results excepted).
     bool SingularValueDecomposition(double** a, double** b, double** x, double* residual, long m,
                                     long& n, long nb, double tolerance, bool& converged) const;
@@ -146,7 +146,8 @@ public:
     // orthogonal. m may be smaller than n (U diag(w) V^T still reproduces a).
     // Negligibility of a bidiagonal element x is (|x| + anorm == anorm) in double precision,
     // anorm being the largest |diagonal| + |superdiagonal| of the bidiagonal form; an exact 0 is
-    // always negligible. Work storage: one malloc block of n doubles, released on every return.
+    // always negligible. Work storage: 5 n doubles of the calling thread's storage, kept for its
+    // later calls and released when the thread ends.
     // Result: true when every singular value converged; false when one of them has not split
     // off after 30 passes (29 QR sweeps) -- a, w and v then hold a partly diagonalised state
     // that is not a factorisation. n < 1: nothing is read or written, no storage is taken,
@@ -157,7 +158,8 @@ public:
     // svbksb): x = V diag(1/w) U^T b. u[1..m][1..n], w[1..n], v[1..n][1..n] and b[1..m] are
     // read only; x[1..n] is written (it must not share storage with b). A component whose w[j]
     // is exactly 0 is left out (t[j] = 0); no other test is made, so callers zero the singular
-    // values they want ignored before the call. Work storage: one malloc block of n doubles.
+    // values they want ignored before the call. Work storage: n doubles of the calling thread's
+    // storage, kept for its later calls.
     // Result: always true. n < 1: nothing is read or written, no storage is taken. Raises
     // CMemoryException when the work vector cannot be had (x untouched).
     bool SingularValueBackSubNRC(double** u, double* const w, double** v, long m, long n,
@@ -207,8 +209,8 @@ public:
     // division per abscissa; Numerical Recipes vander). x[1..n] and q[1..n] are read only;
     // w[1..n] is written in ascending order. n = 1 gives w[1] = q[1] without reading x. Repeated
     // abscissae make the system singular: their weights come out infinite or NaN and the result
-    // is still true. Work storage: one malloc block of n doubles, released before return; raises
-    // CMemoryException when it cannot be had (w untouched). Result: true on every path.
+    // is still true. Work storage: n doubles of the calling thread's storage, kept for its later
+    // calls; CMemoryException when it cannot be had (w untouched). Result: true on every path.
     // n < 1: nothing is read or written and no storage is taken; result true.
     bool VanderMondeSolution(double* const x, double* const w, double* const q, long n) const;
 
