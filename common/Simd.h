@@ -33,6 +33,12 @@ __attribute__((always_inline)) inline Double4 Broadcast4(double x) {
     return Double4{x, x, x, x};
 }
 
+// The lanes of a vector ending on element `last` that lie before the `rest` (1..4) elements
+// still to be processed: KeepBefore(rest)[lane] is set for lane < 4 - rest.
+__attribute__((always_inline)) inline Mask4 KeepBefore(long rest) {
+    return Mask4{rest < 4 ? -1 : 0, rest < 3 ? -1 : 0, rest < 2 ? -1 : 0, 0};
+}
+
 // True when any lane of the mask is set.
 __attribute__((always_inline)) inline bool Any4(Mask4 m) {
     return (m[0] | m[1] | m[2] | m[3]) != 0;

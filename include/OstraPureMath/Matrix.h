@@ -179,10 +179,13 @@ public:
     // Inverse of a symmetric positive-definite a[1..n][1..n], in place: writes the factor into
     // u[1..n][1..n] by CholeskyDecomposition (upper triangle of a read, u zero below the
     // diagonal), then replaces a by the full symmetric inverse: the upper triangle by forward and
-    // back substitution with U, the lower triangle mirrored from it. The last row of a serves as
-    // the work vector; nothing is allocated. Singular or indefinite inputs give the consequences
-    // described for CholeskyDecomposition (infinities or NaNs). Result: true on every path (false
-    // only if the factorisation reported false, which it never does). n < 1: nothing is touched.
+    // back substitution with U, the lower triangle mirrored from it. a itself serves as work
+    // storage (the factor, transposed, in its lower triangle until that is mirrored), with
+    // 4 (n + 1) doubles of the calling thread's storage, kept for its later calls; when those
+    // cannot be had, CMemoryException is raised before anything is written. Singular or
+    // indefinite inputs give the consequences described for CholeskyDecomposition (infinities or
+    // NaNs). Result: true on every path (false only if the factorisation reported false, which it
+    // never does). n < 1: nothing is touched.
     bool CholeskyInvert(double** a, double** u, long n) const;
 
     // -- LU without pivoting --------------------------------------------------------------------
