@@ -5,6 +5,7 @@
 // increasing knots, which is why no pivoting is done.
 #include "OstraPureMath/Splines.h"
 #include "common/ThreadScratch.h"
+#include "splines/SplineCoefficients.h"
 
 #include <cstddef>
 
@@ -139,15 +140,6 @@ void CompleteEndValues(double* m, const double* h, long endCondition, long n) {
     }
 }
 
-void WriteCoefficients(const double* y, const double* h, const double* m, long n, double* cubicCoef,
-                       double* quadCoef, double* linCoef) {
-    for (long i = 1; i <= n - 1; ++i) {
-        cubicCoef[i] = (m[i + 1] - m[i]) / (6.0 * h[i]);
-        quadCoef[i] = 0.5 * m[i];
-        linCoef[i] = (y[i + 1] - y[i]) / h[i] - (m[i + 1] * h[i] + 2.0 * h[i] * m[i]) / 6.0;
-    }
-}
-
 } // namespace
 
 bool Splines::CubicSplines(const double* x, const double* y, long endCondition, long n,
@@ -185,6 +177,6 @@ bool Splines::CubicSplines(const double* x, const double* y, long endCondition, 
         }
     }
     CompleteEndValues(secondDer, h, endCondition, n);
-    WriteCoefficients(y, h, secondDer, n, cubicCoef, quadCoef, linCoef);
+    opm::detail::splines::WriteCoefficients(y, h, secondDer, n, cubicCoef, quadCoef, linCoef);
     return true;
 }

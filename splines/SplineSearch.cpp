@@ -1,14 +1,27 @@
 // Interval search by halving on ascending knots, checked against the linear scan's definition.
 #include "splines/SplineSearch.h"
 
-#include <algorithm>
+#include "common/Simd.h"
 
 namespace opm::detail::splines {
 
 namespace {
 
-// Knots checked per step of the ascent test: no early exit inside a block, so that it vectorises.
-constexpr long kAscentBlock = 64;
+// True when x[first..last] does not descend (a NaN knot counts as a descent). No early exit
+// inside, so that four pairs are compared at once.
+OPM_SIMD_CLONES bool Ascends(const double* x, long first, long last) {
+    using namespace opm::detail::simd;
+    Mask4 descent = {0, 0, 0, 0};
+    long j = first;
+    for (; j + 4 <= last; j += 4) {
+        descent |= !(Load4(x + j) <= Load4(x + j + 1));
+    }
+    bool ascends = !Any4(descent);
+    for (; j < last; ++j) {
+        ascends = ascends && x[j] <= x[j + 1];
+    }
+    return ascends;
+}
 
 } // namespace
 
@@ -17,17 +30,12 @@ bool IntervalFinder::Holds(long i, double X) const {
 }
 
 bool IntervalFinder::PrefixAscends(long through) {
-    for (long k = ascendsThrough_; k < through; k += kAscentBlock) {
-        const long last = std::min(through, k + kAscentBlock);
-        int descent = 0;
-        for (long j = k; j < last; ++j) {
-            descent |= !(x_[j] <= x_[j + 1]); // a NaN knot counts as a descent
-        }
-        if (descent != 0) {
+    if (through > ascendsThrough_) {
+        if (!Ascends(x_, ascendsThrough_, through)) {
             descends_ = true;
             return false;
         }
-        ascendsThrough_ = last;
+        ascendsThrough_ = through;
     }
     return true;
 }
