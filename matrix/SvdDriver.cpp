@@ -2,6 +2,7 @@
 // that checks the sizes, owns the bidiagonal (d, e) and runs the four steps in order.
 #include "OstraPureMath/Matrix.h"
 
+#include "matrix/SvdSingularValueCapture.h"
 #include "matrix/SvdWorkVectors.h"
 
 bool Matrix::SingularValueDecomposition(double** a, double** b, double** x, double* residual,
@@ -19,6 +20,7 @@ bool Matrix::SingularValueDecomposition(double** a, double** b, double** x, doub
     SVDStep1(a, b, d, e, m, n, nb);
     SVDStep2(a, b, d, e, m, n, nb, converged);
     SVDStep3(a, b, d, m, n, nb);
+    opm::detail::SvdSingularValueCapture::Deliver(d, n);
     SVDStep4(a, b, d, x, residual, m, n, nb, tolerance);
     return true;
 }

@@ -22,4 +22,7 @@ NotConverged::~NotConverged() = default;
 Degenerate::Degenerate(const std::string& message) : Error(Status::degenerate, message) {}
 Degenerate::~Degenerate() = default;
 
+Unavailable::Unavailable(const std::string& message) : Error(Status::unavailable, message) {}
+Unavailable::~Unavailable() = default;
+
 } // namespace opm

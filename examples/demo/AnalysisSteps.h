@@ -3,27 +3,24 @@
 
 #include "demo/SpectrumAnalysis.h"
 
-#include "OstraPureMath/DoubleArray.h"
-#include "OstraPureMath/Framework.h"
+#include "OstraPureMath/opm/Error.h"
+
+#include <string>
 
 namespace opmdemo {
 
-// Copies values into one of the framework's arrays (DoubleArray, MZArray, MZBinArray).
-template <class Array> void Fill(Array& array, const double* values, std::size_t count) {
-    array.SetSize(static_cast<INT_PTR>(count));
-    for (std::size_t i = 0; i < count; ++i) {
-        array[static_cast<INT_PTR>(i)] = values[i];
+// Runs step(), which returns whether it was done (and sets `note` when it was not), and returns
+// that. When the library refuses the step's data (an opm::Error), its message becomes `note`,
+// the reason the step was skipped, and the result is false.
+template <class Step> bool Attempted(std::string& note, Step&& step) {
+    try {
+        return step();
+    } catch (const opm::Error& error) {
+        note = error.what();
+        return false;
     }
 }
 
-// NoiseEstimate.cpp: Gaussian smoothing of the whole profile (Statistics::GaussSmooth).
-std::vector<double> Smooth(const std::vector<double>& raw, const AnalysisSettings& settings);
-// NoiseEstimate.cpp: baseline per sample (into baseline) and noise, block by block.
-NoiseEstimate EstimateNoise(const std::vector<double>& raw, std::size_t blockSize,
-                            std::vector<double>& baseline);
-// PeakMeasurement.cpp: peaks of the smoothed profile measured on cubic splines.
-std::vector<PeakReport> FindPeaks(const Profile& profile, const AnalysisReport& report,
-                                  const AnalysisSettings& settings);
 // MassCalibration.cpp: reference peaks, calibration, m/z of every peak, drift line.
 std::vector<ReferenceMatch> MatchReferences(const std::vector<PeakReport>& peaks, AbscissaKind kind,
                                             const AnalysisSettings& settings);

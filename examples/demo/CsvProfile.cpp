@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <optional>
@@ -24,17 +25,34 @@ std::string Lower(std::string text) {
     return text;
 }
 
+constexpr std::size_t kShownFieldLength = 40;
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+// A field without its surrounding blanks and double quotes.
+std::string Unquoted(const std::string& text) {
+    std::string field = Trim(text);
+    if (field.size() >= 2 && field.front() == '"' && field.back() == '"') {
+        field = Trim(field.substr(1, field.size() - 2));
+    }
+    return field;
+}
+
+// The comma-separated fields of a line; a trailing comma adds no field.
 std::vector<std::string> SplitFields(const std::string& line) {
     std::vector<std::string> fields;
     std::size_t start = 0;
     for (;;) {
         const std::size_t comma = line.find(',', start);
-        fields.push_back(Trim(line.substr(start, comma - start)));
+        fields.push_back(Unquoted(line.substr(start, comma - start)));
         if (comma == std::string::npos) {
-            return fields;
+            break;
         }
         start = comma + 1;
     }
+    if (fields.size() > 2 && fields.back().empty()) {
+        fields.pop_back();
+    }
+    return fields;
 }
 
 // The whole field as a number (strtod syntax, so "nan" and "inf" parse), or nothing.
@@ -58,7 +76,8 @@ AbscissaKind KindFromHeader(const std::string& name, std::size_t line) {
     if (key == "mz" || key == "m/z") {
         return AbscissaKind::MZ;
     }
-    throw CsvError(line, "header names the abscissa column '" + name + "'; expected bin or mz");
+    throw CsvError(line, "header names the abscissa column " + QuotedField(name) +
+                             "; expected bin or mz");
 }
 
 bool AllWholeNumbers(const std::vector<double>& values) {
@@ -69,7 +88,7 @@ class Reader {
 public:
     void ReadLine(const std::string& text, std::size_t line) {
         const std::vector<std::string> fields = SplitFields(text);
-        if (fields.size() != 2) {
+        if (fields.size() < 2) {
             throw CsvError(line, "expected 2 comma-separated fields (abscissa,intensity), found " +
                                      std::to_string(fields.size()));
         }
@@ -82,7 +101,8 @@ public:
         const double abscissa = Checked(x, fields[0], 1, line);
         const double intensity = Checked(y, fields[1], 2, line);
         if (!m_profile.abscissa.empty() && !(abscissa > m_profile.abscissa.back())) {
-            throw CsvError(line, "abscissa " + fields[0] + " is not greater than the one on line " +
+            throw CsvError(line, "abscissa " + QuotedField(fields[0]) +
+                                     " is not greater than the one on line " +
                                      std::to_string(m_previousLine) + " (abscissae must increase)");
         }
         m_profile.abscissa.push_back(abscissa);
@@ -90,10 +110,15 @@ public:
         m_previousLine = line;
     }
 
-    Profile Finish(std::size_t linesRead) {
+    Profile Finish(std::size_t linesRead, std::size_t minimumSamples) {
         if (m_profile.Size() == 0) {
             throw CsvError(linesRead + 1, m_header ? "no data after the header"
                                                    : "no data (the file holds no sample line)");
+        }
+        if (m_profile.Size() < minimumSamples) {
+            throw CsvError(linesRead + 1, "only " + std::to_string(m_profile.Size()) +
+                                              " samples; the analysis needs at least " +
+                                              std::to_string(minimumSamples));
         }
         if (!m_header) {
             m_profile.kind =
@@ -115,12 +140,12 @@ private:
     static double Checked(const std::optional<double>& value, const std::string& field, int column,
                           std::size_t line) {
         if (!value) {
-            throw CsvError(line,
-                           "field " + std::to_string(column) + " '" + field + "' is not a number");
+            throw CsvError(line, "field " + std::to_string(column) + " " + QuotedField(field) +
+                                     " is not a number");
         }
         if (!std::isfinite(*value)) {
-            throw CsvError(line, "field " + std::to_string(column) + " '" + field +
-                                     "' is not a finite number");
+            throw CsvError(line, "field " + std::to_string(column) + " " + QuotedField(field) +
+                                     " is not a finite number");
         }
         return *value;
     }
@@ -136,26 +161,46 @@ CsvError::CsvError(std::size_t line, const std::string& problem)
     : std::runtime_error(line == 0 ? problem : "line " + std::to_string(line) + ": " + problem),
       m_line(line) {}
 
-Profile ReadCsvProfile(std::istream& in) {
+std::string QuotedField(const std::string& field) {
+    std::string shown = "'";
+    const std::size_t length = std::min(field.size(), kShownFieldLength);
+    for (std::size_t i = 0; i < length; ++i) {
+        const auto byte = static_cast<unsigned char>(field[i]);
+        if (std::isprint(byte)) {
+            shown += field[i];
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            shown += escaped;
+        }
+    }
+    shown += field.size() > kShownFieldLength ? "'..." : "'";
+    return shown;
+}
+
+Profile ReadCsvProfile(std::istream& in, std::size_t minimumSamples) {
     Reader reader;
     std::size_t line = 0;
     std::string text;
     while (std::getline(in, text)) {
         ++line;
+        if (line == 1 && text.rfind(kByteOrderMark, 0) == 0) {
+            text.erase(0, sizeof kByteOrderMark - 1);
+        }
         const std::string content = Trim(text);
         if (!content.empty() && content[0] != '#') {
             reader.ReadLine(content, line);
         }
     }
-    return reader.Finish(line);
+    return reader.Finish(line, minimumSamples);
 }
 
-Profile ReadCsvProfileFile(const std::string& path) {
+Profile ReadCsvProfileFile(const std::string& path, std::size_t minimumSamples) {
     std::ifstream in(path);
     if (!in) {
         throw CsvError(0, "cannot open '" + path + "'");
     }
-    return ReadCsvProfile(in);
+    return ReadCsvProfile(in, minimumSamples);
 }
 
 } // namespace opmdemo

@@ -1,31 +1,40 @@
 // Reference peaks, bin -> m/z calibration and the drift line of the reference errors.
 #include "demo/AnalysisSteps.h"
 
-#include "OstraPureMath/HostArrays.h"
-#include "OstraPureMath/LeastSquares.h"
-#include "OstraPureMath/Polynomial.h"
-#include "OstraPureMath/Statistics.h"
+#include "OstraPureMath/opm/Polynomials.h"
+#include "OstraPureMath/opm/Statistics.h"
 
 #include <cmath>
 #include <optional>
 #include <string>
 
 namespace opmdemo {
+namespace {
+
+// Coefficients of P' from those of P, lowest power first.
+std::vector<double> Derivative(const std::vector<double>& coefficients) {
+    std::vector<double> derivative;
+    for (std::size_t i = 1; i < coefficients.size(); ++i) {
+        derivative.push_back(static_cast<double>(i) * coefficients[i]);
+    }
+    return derivative;
+}
+
+} // namespace
 
 // The most intense peak within the tolerance of each reference mass, judged by the prior
 // calibration (bin profiles) or by the abscissa itself (m/z profiles).
 std::vector<ReferenceMatch> MatchReferences(const std::vector<PeakReport>& peaks, AbscissaKind kind,
                                             const AnalysisSettings& settings) {
-    std::vector<double> prior = settings.priorCalibration;
-    Polynomial priorMz(prior);
     std::vector<ReferenceMatch> matches;
     for (double reference : settings.referenceMasses) {
         std::optional<ReferenceMatch> best;
         for (std::size_t p = 0; p < peaks.size(); ++p) {
-            const double x = peaks[p].centroidAbscissa;
-            const double mz = kind == AbscissaKind::MZ ? x : priorMz.GetY(x);
+            const double x = peaks[p].found.centroid_mz;
+            const double mz =
+                kind == AbscissaKind::MZ ? x : opm::polynomial_value(settings.priorCalibration, x);
             if (std::fabs(mz - reference) <= settings.referenceTolerance &&
-                (!best || peaks[p].height > peaks[best->peak].height)) {
+                (!best || peaks[p].found.height > peaks[best->peak].found.height)) {
                 best = ReferenceMatch{reference, x, mz, 0.0, p};
             }
         }
@@ -42,44 +51,52 @@ CalibrationReport Calibrate(AbscissaKind kind, std::vector<ReferenceMatch> match
     calibration.references = std::move(matches);
     const std::size_t found = calibration.references.size();
     if (kind == AbscissaKind::MZ) {
-        calibration.note = "the profile's abscissa is m/z already; calibration skipped";
+        calibration.note = "the profile's abscissa is m/z already";
         return calibration;
     }
     if (found < settings.calibrationDegree + 2) {
-        calibration.note = "found " + std::to_string(found) + " of " +
-                           std::to_string(settings.referenceMasses.size()) +
-                           " reference peaks, need " +
-                           std::to_string(settings.calibrationDegree + 2) +
-                           "; calibration skipped, peaks reported in bins";
+        calibration.note =
+            "found " + std::to_string(found) + " of " +
+            std::to_string(settings.referenceMasses.size()) + " reference peaks, need " +
+            std::to_string(settings.calibrationDegree + 2) + "; peaks reported in bins";
         return calibration;
     }
-    MZBinArray bins;
-    MZArray masses;
-    bins.SetSize(static_cast<INT_PTR>(found));
-    masses.SetSize(static_cast<INT_PTR>(found));
-    for (std::size_t i = 0; i < found; ++i) {
-        bins[static_cast<INT_PTR>(i)] = calibration.references[i].abscissa;
-        masses[static_cast<INT_PTR>(i)] = calibration.references[i].referenceMz;
+    std::vector<double> bins, masses;
+    for (const ReferenceMatch& match : calibration.references) {
+        bins.push_back(match.abscissa);
+        masses.push_back(match.referenceMz);
     }
-    DoubleArray coefficients;
-    LeastSquares::PolynomialCoefs(bins, masses, settings.calibrationDegree, coefficients);
-    calibration.coefficients.assign(coefficients.GetData(),
-                                    coefficients.GetData() + coefficients.GetSize());
-    Polynomial binToMz(calibration.coefficients);
+    if (!Attempted(calibration.note, [&] {
+            calibration.coefficients =
+                opm::fit_polynomial(bins, masses, settings.calibrationDegree);
+            return true;
+        })) {
+        return calibration;
+    }
     for (ReferenceMatch& match : calibration.references) {
-        match.calibratedMz = binToMz.GetY(match.abscissa);
+        match.calibratedMz = opm::polynomial_value(calibration.coefficients, match.abscissa);
     }
     calibration.done = true;
     return calibration;
 }
 
+// The peaks in the report's unit: through the new calibration for calibrated bin profiles (the
+// width between the mapped half-height points, the area by the calibration's slope at the
+// centroid), as found otherwise.
 void AssignMasses(AnalysisReport& report) {
-    std::vector<double> coefficients = report.calibration.coefficients;
-    Polynomial binToMz(coefficients);
+    const bool calibrated = report.calibration.done;
+    const std::vector<double>& binToMz = report.calibration.coefficients;
+    const auto toMz = [&](double x) { return calibrated ? opm::polynomial_value(binToMz, x) : x; };
+    const std::vector<double> slope = Derivative(binToMz);
     for (PeakReport& peak : report.peaks) {
-        const bool isMz = report.kind == AbscissaKind::MZ;
-        peak.apexMz = isMz ? peak.apexAbscissa : binToMz.GetY(peak.apexAbscissa);
-        peak.centroidMz = isMz ? peak.centroidAbscissa : binToMz.GetY(peak.centroidAbscissa);
+        const opm::Peak& found = peak.found;
+        peak.apex = toMz(found.apex_mz);
+        peak.centroid = toMz(found.centroid_mz);
+        peak.fwhm = toMz(found.right_mz) - toMz(found.left_mz);
+        peak.area = found.area;
+        if (calibrated) {
+            peak.area = found.area * opm::polynomial_value(slope, found.centroid_mz);
+        }
     }
 }
 
@@ -87,7 +104,7 @@ MassErrorTrend FitMassErrors(const AnalysisReport& report) {
     MassErrorTrend trend;
     const std::vector<ReferenceMatch>& references = report.calibration.references;
     if (references.size() < 2) {
-        trend.note = "needs at least two reference peaks; skipped";
+        trend.note = "needs at least two reference peaks";
         return trend;
     }
     std::vector<double> mz, error;
@@ -95,12 +112,13 @@ MassErrorTrend FitMassErrors(const AnalysisReport& report) {
         mz.push_back(match.referenceMz);
         error.push_back(match.observedMz - match.referenceMz);
     }
-    trend.status = Statistics::Line(mz.data(), error.data(), static_cast<int>(mz.size()),
-                                    trend.intercept, trend.slope, trend.r);
-    trend.done = trend.status == 0;
-    if (!trend.done) {
-        trend.note = "straight-line fit reported code " + std::to_string(trend.status);
-    }
+    trend.done = Attempted(trend.note, [&] {
+        const opm::LineFit line = opm::fit_line(mz, error);
+        trend.intercept = line.intercept;
+        trend.slope = line.slope;
+        trend.r = line.r;
+        return true;
+    });
     return trend;
 }
 

@@ -1,8 +1,8 @@
 // Least-squares separation of two overlapping peaks of known m/z and width.
 #include "demo/AnalysisSteps.h"
 
-#include "OstraPureMath/Matrix.h"
-#include "OstraPureMath/Polynomial.h"
+#include "OstraPureMath/opm/LinearAlgebra.h"
+#include "OstraPureMath/opm/Polynomials.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,32 +13,12 @@ namespace opmdemo {
 namespace {
 
 constexpr double kRankTolerance = 1e-10; // relative to the largest singular value
-constexpr long kMaxSvdRows = 1000;       // capacity of SingularValueDecomposition's work vectors
 constexpr double kPairMargin = 4.0;      // least-squares window: +-4 sigma around the pair
 
-// Row-pointer matrix [1..rows] x [1..cols] from Matrix::dMatrix, released when it goes.
-class RowMatrix {
-public:
-    RowMatrix(const Matrix& owner, long rows, long cols)
-        : m_owner(owner), m_rows(rows), m_cols(cols), m_data(owner.dMatrix(1, rows, 1, cols)) {}
-    ~RowMatrix() { m_owner.dMatrixFree(m_data, 1, m_rows, 1, m_cols); }
-    RowMatrix(const RowMatrix&) = delete;
-    RowMatrix& operator=(const RowMatrix&) = delete;
-
-    double** get() const { return m_data; }
-    double* operator[](long row) const { return m_data[row]; }
-
-private:
-    const Matrix& m_owner;
-    long m_rows, m_cols;
-    double** m_data;
-};
-
 // The root of calibration(bin) = mz that lies inside [low, high], if any.
-std::optional<double> BinOfMass(Polynomial& calibration, double mz, double low, double high) {
-    std::vector<double> roots;
-    calibration.Solve(mz, roots);
-    for (double root : roots) {
+std::optional<double> BinOfMass(const std::vector<double>& calibration, double mz, double low,
+                                double high) {
+    for (double root : opm::polynomial_roots(calibration, mz)) {
         if (root >= low && root <= high) {
             return root;
         }
@@ -51,33 +31,25 @@ double Gaussian(double x, double centre, double sigma) {
     return std::exp(-0.5 * z * z);
 }
 
-} // namespace
-
-// Least squares over two known shapes: intensity - baseline ~ a1 g1(bin) + a2 g2(bin).
-DeconvolutionReport SeparatePair(const Profile& profile, const AnalysisReport& report,
-                                 const AnalysisSettings& settings) {
-    DeconvolutionReport result;
-    if (!settings.hasPair) {
-        result.note = "no pair of overlapping peaks is defined for this profile; skipped";
-        return result;
-    }
-    if (!report.calibration.done) {
-        result.note = "needs a bin -> m/z calibration; skipped";
-        return result;
-    }
-    std::vector<double> coefficients = report.calibration.coefficients;
-    Polynomial calibration(coefficients);
-    const double sigma = settings.pair.sigmaBins;
+// The bins of the pair's two m/z; false (with a note) when one lies outside the profile.
+bool LocatePair(const Profile& profile, const std::vector<double>& calibration,
+                DeconvolutionReport& result) {
     for (int k = 0; k < 2; ++k) {
-        result.mz[k] = settings.pair.mz[k];
         const std::optional<double> bin =
             BinOfMass(calibration, result.mz[k], profile.abscissa.front(), profile.abscissa.back());
         if (!bin) {
             result.note = "m/z " + std::to_string(result.mz[k]) + " lies outside the profile";
-            return result;
+            return false;
         }
         result.bin[k] = *bin;
     }
+    return true;
+}
+
+// Least squares over two known shapes on the samples within the margin around the pair:
+// intensity - baseline ~ a1 g1(bin) + a2 g2(bin).
+void FitAmplitudes(const Profile& profile, const std::vector<double>& baseline, double sigma,
+                   DeconvolutionReport& result) {
     const double low = std::min(result.bin[0], result.bin[1]) - kPairMargin * sigma;
     const double high = std::max(result.bin[0], result.bin[1]) + kPairMargin * sigma;
     std::vector<std::size_t> rows;
@@ -86,29 +58,44 @@ DeconvolutionReport SeparatePair(const Profile& profile, const AnalysisReport& r
             rows.push_back(i);
         }
     }
-    const long m = static_cast<long>(rows.size());
-    if (m < 2 || m > kMaxSvdRows) {
-        result.note = "the pair spans " + std::to_string(m) + " samples; skipped";
+    opm::DenseMatrix a(rows.size(), 2), b(rows.size(), 1);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const std::size_t i = rows[r];
+        a(r, 0) = Gaussian(profile.abscissa[i], result.bin[0], sigma);
+        a(r, 1) = Gaussian(profile.abscissa[i], result.bin[1], sigma);
+        b(r, 0) = profile.intensity[i] - baseline[i];
+    }
+    const opm::LeastSquaresSolution fit = opm::least_squares(a, b, kRankTolerance);
+    result.samples = rows.size();
+    result.rank = fit.rank;
+    result.converged = fit.converged;
+    result.amplitude[0] = fit.solution(0, 0);
+    result.amplitude[1] = fit.solution(1, 0);
+    result.residualSumOfSquares = fit.residual_sum_of_squares[0];
+}
+
+} // namespace
+
+DeconvolutionReport SeparatePair(const Profile& profile, const AnalysisReport& report,
+                                 const AnalysisSettings& settings) {
+    DeconvolutionReport result;
+    if (!settings.hasPair) {
+        result.note = "no pair of overlapping peaks is defined for this profile";
         return result;
     }
-    const Matrix matrix;
-    RowMatrix a(matrix, m, 2), b(matrix, m, 1), x(matrix, 2, 1);
-    std::vector<double> residual(2); // 1-based: residual[1]
-    for (long r = 1; r <= m; ++r) {
-        const std::size_t i = rows[static_cast<std::size_t>(r - 1)];
-        a[r][1] = Gaussian(profile.abscissa[i], result.bin[0], sigma);
-        a[r][2] = Gaussian(profile.abscissa[i], result.bin[1], sigma);
-        b[r][1] = profile.intensity[i] - report.baseline[i];
+    if (!report.calibration.done) {
+        result.note = "needs a bin -> m/z calibration";
+        return result;
     }
-    long rank = 2;
-    matrix.SingularValueDecomposition(a.get(), b.get(), x.get(), residual.data(), m, rank, 1,
-                                      kRankTolerance, result.converged);
-    result.samples = m;
-    result.rank = rank;
-    result.amplitude[0] = x[1][1];
-    result.amplitude[1] = x[2][1];
-    result.residualSumOfSquares = residual[1];
-    result.done = true;
+    result.mz[0] = settings.pair.mz[0];
+    result.mz[1] = settings.pair.mz[1];
+    result.done = Attempted(result.note, [&] {
+        if (!LocatePair(profile, report.calibration.coefficients, result)) {
+            return false;
+        }
+        FitAmplitudes(profile, report.spectrum.baseline, settings.pair.sigmaBins, result);
+        return true;
+    });
     return result;
 }
 

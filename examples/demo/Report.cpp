@@ -1,5 +1,6 @@
 #include "demo/Report.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -32,20 +33,43 @@ void PrintInput(std::ostream& out, const std::string& source, const Profile& pro
                   profile.abscissa.front(), profile.abscissa.back());
 }
 
-void PrintNoise(std::ostream& out, const AnalysisSettings& settings, const AnalysisReport& report) {
-    const NoiseEstimate& noise = report.noise;
-    Heading(out, "Smoothing and noise");
+double MedianOf(std::vector<double> values) {
+    if (values.empty()) {
+        return 0.0;
+    }
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+void PrintBaselineAndNoise(std::ostream& out, const AnalysisSettings& settings,
+                           const AnalysisReport& report) {
+    const opm::PeakParameters& p = settings.peaks;
+    const opm::SpectrumAnalysis& spectrum = report.spectrum;
+    Heading(out, "Smoothing, baseline and local noise");
     out << Format("%-18s Gaussian, half-width %d samples, %d pass(es)\n", "Smoothing",
-                  settings.smoothHalfWidth, settings.smoothPasses)
-        << Format("%-18s %.2f counts at the first sample, %.2f at the last (block medians)\n",
-                  "Baseline", noise.baselineFirst, noise.baselineLast)
-        << Format("%-18s %.3f counts (median standard deviation of %zu blocks)\n", "Noise sigma",
-                  noise.sigma, noise.blocks)
-        << Format("%-18s samples %zu-%zu: SD %.3f, RMS about the baseline %.3f counts\n",
-                  "Quietest block", noise.quietFirst, noise.quietLast - 1, noise.quietSigma,
-                  noise.quietRms)
-        << Format("%-18s S/N %.0f, %.2f counts above the baseline (smoothed)\n", "Peak threshold",
-                  settings.signalToNoise, settings.signalToNoise * noise.sigma);
+                  p.smoothing_half_width, p.smoothing_passes)
+        << Format("%-18s %s, width %zu samples: %.4g at the first sample, %.4g at the last\n",
+                  "Baseline",
+                  p.baseline == opm::BaselineMethod::snip ? "SNIP" : "moving minimum/median",
+                  p.baseline_width, spectrum.baseline.front(), spectrum.baseline.back())
+        << Format("%-18s 1.4826 x MAD over %zu samples: %.4g at the first sample, median %.4g, "
+                  "%.4g at the last\n",
+                  "Local noise", p.noise_window, spectrum.noise.front(), MedianOf(spectrum.noise),
+                  spectrum.noise.back());
+    if (report.noiseless) {
+        out << Format("%-18s none: the local noise is zero everywhere (constant intensities), "
+                      "so no peak can be assessed\n",
+                      "Peak threshold");
+        return;
+    }
+    out << Format("%-18s S/N %g: smoothed height above the baseline >= %g x local noise\n",
+                  "Peak threshold", p.snr, p.snr);
+    if (spectrum.unassessed > 0) {
+        out << Format("%-18s %zu local maxima lie where the local noise is zero and cannot be "
+                      "assessed\n",
+                      "Not assessed", spectrum.unassessed);
+    }
 }
 
 void PrintCalibration(std::ostream& out, const AnalysisReport& report) {
@@ -82,21 +106,29 @@ void PrintCalibration(std::ostream& out, const AnalysisReport& report) {
 }
 
 void PrintPeaks(std::ostream& out, const AnalysisSettings& settings, const AnalysisReport& report) {
-    Heading(out, Format("Peaks (S/N >= %.0f; cubic spline over %ld samples each)",
-                        settings.signalToNoise, 2 * settings.splineHalfWindow + 1));
-    const char* x = AbscissaName(report);
-    out << Format("  %3s %9s %11s %13s %13s %9s %10s %7s\n", "#",
-                  (std::string("apex ") + x).c_str(), "apex m/z",
-                  (std::string("centroid ") + x).c_str(), "centroid m/z", "height", "area", "S/N");
-    int number = 0;
-    for (const PeakReport& peak : report.peaks) {
-        const std::string apexMz = report.hasMz ? Format("%.4f", peak.apexMz) : "-";
-        const std::string centroidMz = report.hasMz ? Format("%.4f", peak.centroidMz) : "-";
-        out << Format("  %3d %9.3f %11s %13.3f %13s %9.1f %10.1f %7.1f\n", ++number,
-                      peak.apexAbscissa, apexMz.c_str(), peak.centroidAbscissa, centroidMz.c_str(),
-                      peak.height, peak.area, peak.signalToNoise);
+    Heading(out, Format("Peaks (S/N >= %g; cubic spline over each peak's own window)",
+                        settings.peaks.snr));
+    if (report.noiseless) {
+        out << "  none: no peak can be assessed without noise\n";
+        return;
     }
-    out << "  (height in counts above the baseline, area in counts x samples)\n";
+    const char* x = report.hasMz ? "m/z" : AbscissaName(report);
+    out << Format("  %3s %12s %12s %10s %10s %8s %7s %7s\n", "#",
+                  (std::string("apex ") + x).c_str(), (std::string("centroid ") + x).c_str(),
+                  "height", "area", "FWHM", "S/N", "window");
+    int number = 0;
+    bool flagged = false;
+    for (const PeakReport& peak : report.peaks) {
+        const opm::Peak& found = peak.found;
+        flagged = flagged || !found.spline_apex;
+        out << Format("  %3d %12.4f %12.4f %10.4g %10.4g %8.4f %7.1f %7zu%s\n", ++number, peak.apex,
+                      peak.centroid, found.height, peak.area, peak.fwhm, found.snr,
+                      found.last - found.first + 1, found.spline_apex ? "" : " *");
+    }
+    out << Format("  (height above the baseline; area in intensity x %s; window in samples)\n", x);
+    if (flagged) {
+        out << "  * the spline maximum search failed: apex at the highest sample\n";
+    }
 }
 
 void PrintTrend(std::ostream& out, const AnalysisReport& report) {
@@ -118,8 +150,7 @@ void PrintTrend(std::ostream& out, const AnalysisReport& report) {
     }
 }
 
-void PrintDeconvolution(std::ostream& out, const NoiseEstimate& noise,
-                        const DeconvolutionReport& pair) {
+void PrintDeconvolution(std::ostream& out, double noise, const DeconvolutionReport& pair) {
     Heading(out, "Overlapping pair (least squares over two known Gaussian shapes, SVD)");
     if (!pair.done) {
         out << "Skipped: " << pair.note << '\n';
@@ -133,10 +164,10 @@ void PrintDeconvolution(std::ostream& out, const NoiseEstimate& noise,
         pair.samples > 2
             ? std::sqrt(pair.residualSumOfSquares / static_cast<double>(pair.samples - 2))
             : 0.0;
-    out << Format("  %ld samples, rank %ld, %s; residual sum of squares %.1f counts^2\n",
+    out << Format("  %zu samples, rank %zu, %s; residual sum of squares %.1f counts^2\n",
                   pair.samples, pair.rank, pair.converged ? "converged" : "NOT converged",
                   pair.residualSumOfSquares)
-        << Format("  residual RMS %.3f counts (noise sigma %.3f)\n", rms, noise.sigma);
+        << Format("  residual RMS %.3f counts (median local noise %.3f)\n", rms, noise);
 }
 
 } // namespace
@@ -144,11 +175,11 @@ void PrintDeconvolution(std::ostream& out, const NoiseEstimate& noise,
 void PrintReport(std::ostream& out, const std::string& source, const Profile& profile,
                  const AnalysisSettings& settings, const AnalysisReport& report) {
     PrintInput(out, source, profile);
-    PrintNoise(out, settings, report);
+    PrintBaselineAndNoise(out, settings, report);
     PrintCalibration(out, report);
     PrintPeaks(out, settings, report);
     PrintTrend(out, report);
-    PrintDeconvolution(out, report.noise, report.deconvolution);
+    PrintDeconvolution(out, MedianOf(report.spectrum.noise), report.deconvolution);
 }
 
 } // namespace opmdemo

@@ -1,26 +1,28 @@
-// Apex and centroid of a sampled peak with OstraPureMath's cubic splines.
-#include <OstraPureMath/Splines.h>
+// Apex and centroid of a sampled peak with OstraPureMath's cubic splines, through opm::.
+#include <OstraPureMath/opm/CubicSpline.h>
+#include <OstraPureMath/opm/Error.h>
 
 #include <cmath>
 #include <cstdio>
 #include <vector>
 
 int main() {
-    const long n = 9; // nine samples of a Gaussian peak centred at 5.3; arrays are 1-based
-    std::vector<double> x(n + 1), y(n + 1), cubic(n + 1), quad(n + 1), lin(n + 1), m2(n + 1);
-    for (long k = 1; k <= n; ++k) {
-        x[k] = static_cast<double>(k); // knots at sample numbers
-        y[k] = 100.0 * std::exp(-0.5 * (x[k] - 5.3) * (x[k] - 5.3) / 1.44);
+    std::vector<double> x, y; // nine samples of a Gaussian peak centred at 5.3
+    for (int k = 1; k <= 9; ++k) {
+        x.push_back(k); // knots at sample numbers
+        y.push_back(100.0 * std::exp(-0.5 * (k - 5.3) * (k - 5.3) / 1.44));
     }
-    const Splines splines;
-    splines.CubicSplines(x.data(), y.data(), 1 /* natural ends */, n, cubic.data(), quad.data(),
-                         lin.data(), m2.data());
-    double slope, apex, height, area, centroid, atCentroid;
-    if (!splines.CubicSplineMax(x[1], x[n], n, x.data(), y.data(), cubic.data(), quad.data(),
-                                lin.data(), slope, apex, height))
+    try {
+        const opm::CubicSpline spline(x, y, opm::EndCondition::natural);
+        const auto apex = spline.maximum(x.front(), x.back());
+        const opm::SplineCentroid centroid = spline.centroid(x.front(), x.back());
+        if (!apex) {
+            return 1;
+        }
+        std::printf("apex %.3f (height %.2f), centroid %.3f, area %.2f\n", apex->x, apex->height,
+                    centroid.x, centroid.area);
+    } catch (const opm::Error& e) {
+        std::fprintf(stderr, "%s\n", e.what());
         return 1;
-    splines.CubicSplineCentroid(x[1], x[n], n, x.data(), y.data(), cubic.data(), quad.data(),
-                                lin.data(), area, centroid, atCentroid);
-    std::printf("apex %.3f (height %.2f), centroid %.3f, area %.2f\n", apex, height, centroid,
-                area);
+    }
 }

@@ -8,7 +8,9 @@
 //   S_i(t) = y[i] + linCoef[i]*t + quadCoef[i]*t^2 + cubicCoef[i]*t^3,
 // so linCoef[i] is the slope and 2*quadCoef[i] the second derivative at knot i.
 // Every array is addressed from index 1; element 0 is never read or written, so an offset
-// vector from Matrix::dVector(1, n), or a pointer one element before a plain array, serves.
+// vector from Matrix::dVector(1, n) serves, or a plain array of n + 1 elements whose element 0
+// is left unused. (A pointer one element before a plain array does not: forming it is undefined
+// behaviour in C++.)
 //
 // The class holds no data: every operation is a const member that reads only its arguments, so
 // one object serves any number of concurrent calls as long as the arrays they write differ.

@@ -19,8 +19,10 @@ enum class Status {
     ok = 0,
     bad_argument = 1,  // a size, range, pointer or value outside the operation's contract
     no_memory = 2,     // work storage could not be obtained
-    not_converged = 3, // an iteration reached its limit, or produced a non-finite result
+    not_converged = 3, // an iteration reached its limit, or finite data gave a non-finite result
     degenerate = 4,    // the data admit no unique answer (singular system, no spread, ...)
+    unavailable = 5,   // the external routines library is not loaded (only after the library's
+                       // release at process exit)
 };
 
 // Base of every exception the opm:: layer throws.
@@ -48,7 +50,7 @@ public:
     ~OutOfMemory() override;
 };
 
-// An iteration did not converge or produced a non-finite result (status not_converged).
+// An iteration did not converge, or finite data gave a non-finite result (status not_converged).
 class OPM_API NotConverged : public Error {
 public:
     explicit NotConverged(const std::string& message);
@@ -60,6 +62,15 @@ class OPM_API Degenerate : public Error {
 public:
     explicit Degenerate(const std::string& message);
     ~Degenerate() override;
+};
+
+// The external routines library is not loaded (status unavailable). The library loads it when it
+// is itself loaded and ends the process if it cannot, so this is seen only by calls made after
+// the library's release at process exit.
+class OPM_API Unavailable : public Error {
+public:
+    explicit Unavailable(const std::string& message);
+    ~Unavailable() override;
 };
 
 } // namespace opm
