@@ -48,7 +48,8 @@ __attribute__((always_inline)) inline bool Any4(Mask4 m) {
 
 // Run-time dispatch between the baseline and an AVX2 clone (GNU ifunc, so ELF x86-64 only;
 // elsewhere, or with OPM_NO_SIMD_DISPATCH, the baseline alone is built). "avx2" does not
-// include FMA, so no clone can contract a product and a sum.
+// include FMA, so no clone can contract a product and a sum. Only for functions of internal
+// linkage: the dispatcher of an external one would be exported from the library.
 #if defined(__x86_64__) && defined(__ELF__) && !defined(OPM_NO_SIMD_DISPATCH)
 #define OPM_SIMD_CLONES __attribute__((target_clones("avx2", "default")))
 #else

@@ -216,9 +216,7 @@ private:
     int singlesDone_ = 0;
 };
 
-} // namespace
-
-OPM_SIMD_CLONES double SegmentScale(const double* v, long m, long p, long l) {
+OPM_SIMD_CLONES double SegmentScaleKernel(const double* v, long m, long p, long l) {
     const double seed = std::fabs(v[p]);
     Double4 largest = Broadcast4(seed);
     long j = l;
@@ -233,8 +231,8 @@ OPM_SIMD_CLONES double SegmentScale(const double* v, long m, long p, long l) {
     return scale;
 }
 
-OPM_SIMD_CLONES double CopyColumnWithScale(double* const* a, long column, long first, long last,
-                                           double* u) {
+OPM_SIMD_CLONES double CopyColumnWithScaleKernel(double* const* a, long column, long first,
+                                                 long last, double* u) {
     u[first] = a[first][column];
     const double seed = std::fabs(u[first]);
     Double4 largest = Broadcast4(seed);
@@ -251,6 +249,18 @@ OPM_SIMD_CLONES double CopyColumnWithScale(double* const* a, long column, long f
         scale = std::fabs(u[i]) > scale ? std::fabs(u[i]) : scale;
     }
     return scale;
+}
+
+} // namespace
+
+// The vector kernels have internal linkage: a load-time dispatcher of external linkage would be
+// exported from the library.
+double SegmentScale(const double* v, long m, long p, long l) {
+    return SegmentScaleKernel(v, m, p, l);
+}
+
+double CopyColumnWithScale(double* const* a, long column, long first, long last, double* u) {
+    return CopyColumnWithScaleKernel(a, column, first, last, u);
 }
 
 bool ReflectionFromScale(const double* v, double scale, double& up, double& b, long m, long p,
@@ -325,10 +335,9 @@ __attribute__((always_inline)) inline void UpdateRow(double* row, double factor,
     }
 }
 
-} // namespace
-
-OPM_SIMD_CLONES void ReflectRows(double* const* a, long firstRow, long lastRow, const double* v,
-                                 double up, double b, long n, long p, long l) {
+OPM_SIMD_CLONES void ReflectRowsKernel(double* const* a, long firstRow, long lastRow,
+                                       const double* v, double up, double b, long n, long p,
+                                       long l) {
     const Double4 up4 = Broadcast4(up);
     const Double4 b4 = Broadcast4(b);
     const long rest = (n - l + 1) % 4; // elements after the whole vectors
@@ -358,6 +367,13 @@ OPM_SIMD_CLONES void ReflectRows(double* const* a, long firstRow, long lastRow, 
         }
         UpdateRow(row, sum * b, v, up, n, p, l, keep);
     }
+}
+
+} // namespace
+
+void ReflectRows(double* const* a, long firstRow, long lastRow, const double* v, double up,
+                 double b, long n, long p, long l) {
+    ReflectRowsKernel(a, firstRow, lastRow, v, up, b, n, p, l);
 }
 
 } // namespace opm::detail
