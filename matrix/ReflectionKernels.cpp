@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 namespace opm::detail {
 
@@ -111,49 +112,37 @@ __attribute__((always_inline)) inline void Reflect(const Groups& g, const Single
     }
 }
 
-// Reflect<V, S> for run-time counts.
-template <int V>
-__attribute__((always_inline)) inline void
-ReflectWithSingles(int singles, const Groups& g, const Single* s, const double* v, double up,
-                   double b, long m, long p, long l) {
-    switch (singles) {
+// Calls use(std::integral_constant<int, N>) for N = count, 0 <= count <= 4, so that a count
+// known only at run time selects a kernel compiled for it.
+template <class Use> __attribute__((always_inline)) inline void WithCount(int count, Use use) {
+    switch (count) {
     case 0:
-        Reflect<V, 0>(g, s, v, up, b, m, p, l);
+        use(std::integral_constant<int, 0>());
         break;
     case 1:
-        Reflect<V, 1>(g, s, v, up, b, m, p, l);
+        use(std::integral_constant<int, 1>());
         break;
     case 2:
-        Reflect<V, 2>(g, s, v, up, b, m, p, l);
+        use(std::integral_constant<int, 2>());
         break;
     case 3:
-        Reflect<V, 3>(g, s, v, up, b, m, p, l);
+        use(std::integral_constant<int, 3>());
         break;
     default:
-        Reflect<V, 4>(g, s, v, up, b, m, p, l);
+        use(std::integral_constant<int, 4>());
         break;
     }
 }
 
 OPM_SIMD_CLONES void ReflectPass(int groups, int singles, const Groups& g, const Single* s,
                                  const double* v, double up, double b, long m, long p, long l) {
-    switch (groups) {
-    case 0:
-        ReflectWithSingles<0>(singles, g, s, v, up, b, m, p, l);
-        break;
-    case 1:
-        ReflectWithSingles<1>(singles, g, s, v, up, b, m, p, l);
-        break;
-    case 2:
-        ReflectWithSingles<2>(singles, g, s, v, up, b, m, p, l);
-        break;
-    case 3:
-        ReflectWithSingles<3>(singles, g, s, v, up, b, m, p, l);
-        break;
-    default:
-        ReflectWithSingles<4>(singles, g, s, v, up, b, m, p, l);
-        break;
-    }
+    WithCount(
+        groups, [&](auto V) __attribute__((always_inline)) {
+            WithCount(
+                singles, [&](auto S) __attribute__((always_inline)) {
+                    Reflect<decltype(V)::value, decltype(S)::value>(g, s, v, up, b, m, p, l);
+                });
+        });
 }
 
 // A run of fewer than four columns starting too close to column 1 for a group that ends on
