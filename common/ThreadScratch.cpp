@@ -86,13 +86,20 @@ thread_local ThreadCache t_cache;
 } // namespace
 
 ScratchDoubles::ScratchDoubles(std::size_t count) {
-    const Block block = t_cache.Take(count == 0 ? 1 : count);
+    if (count <= kInlineCount) {
+        data_ = inline_;
+        capacity_ = 0;
+        return;
+    }
+    const Block block = t_cache.Take(count);
     data_ = block.data;
     capacity_ = block.capacity;
 }
 
 ScratchDoubles::~ScratchDoubles() {
-    t_cache.Give({data_, capacity_});
+    if (capacity_ != 0) {
+        t_cache.Give({data_, capacity_});
+    }
 }
 
 } // namespace opm::detail

@@ -9,10 +9,11 @@
 namespace opm::detail {
 
 // A block of at least `count` doubles (count 0 counts as 1), not initialised, for the lifetime
-// of the object; aligned as malloc aligns, so that it may also hold pointers. Blocks are taken
-// from the thread's cache when one is large enough, else from malloc; a count too large to
-// address or a malloc that yields null raises CMemoryException (nothing else has happened).
-// Scopes may nest: each object has a block of its own.
+// of the object; aligned as malloc aligns, so that it may also hold pointers. Small blocks are
+// part of the object itself; larger ones are taken from the thread's cache when one is large
+// enough, else from malloc; a count too large to address or a malloc that yields null raises
+// CMemoryException (nothing else has happened). Scopes may nest: each object has a block of its
+// own.
 class ScratchDoubles {
 public:
     explicit ScratchDoubles(std::size_t count);
@@ -25,8 +26,11 @@ public:
     template <class T> T* As() const { return reinterpret_cast<T*>(data_); }
 
 private:
+    static constexpr std::size_t kInlineCount = 32;
+
+    alignas(16) double inline_[kInlineCount];
     double* data_;
-    std::size_t capacity_;
+    std::size_t capacity_; // 0 for the inline block
 };
 
 } // namespace opm::detail

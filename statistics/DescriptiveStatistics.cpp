@@ -64,14 +64,16 @@ bool ZerosOfBothSigns(const DoubleArray& values) {
     return positive && negative;
 }
 
-// The k-th smallest of a[0..n-1] (no NaN), in place; a[k] is the element SelectInPlace would
-// give unless the result is a zero and zeros of both signs are present.
+// The k-th smallest of a[0..n-1] (no NaN), in place, with a[0..k-1] <= a[k] <= a[k+1..n-1]
+// afterwards; a[k] is the element SelectInPlace would give unless the result is a zero and
+// zeros of both signs are present. Long arrays are first narrowed by a selection in a sample.
 double SelectWithoutNaN(double* a, INT_PTR n, INT_PTR k) {
     if (n >= kSampledSelectionMin) {
         SampledSelect(a, 0, n - 1, k);
-        return a[k];
+    } else {
+        std::nth_element(a, a + k, a + n);
     }
-    return SelectInPlace(a, n, k);
+    return a[k];
 }
 
 } // namespace
@@ -90,10 +92,6 @@ double Medean(const DoubleArray& values) {
     const INT_PTR k = n / 2;
     const opm::detail::ScratchDoubles copy(static_cast<std::size_t>(n));
     double* const a = copy.data();
-    if (n % 2 != 0 && n < kSampledSelectionMin) {
-        std::copy(values.GetData(), values.GetData() + n, a);
-        return SelectInPlace(a, n, k);
-    }
     // Without a NaN, every selection method finds the same values; only a zero result can
     // differ, in its sign, when zeros of both signs are present. With a NaN, or in that case,
     // the result is the one of the documented selections on fresh copies.

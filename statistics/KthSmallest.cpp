@@ -77,7 +77,7 @@ double SelectInPlace(double* a, INT_PTR n, INT_PTR k) {
 }
 
 void SampledSelect(double* a, INT_PTR left, INT_PTR right, INT_PTR k) {
-    // Ranges up to this size go to the median-of-three selection.
+    // Ranges up to this size go to the standard library's median-of-three selection.
     constexpr INT_PTR kSampledRangeMin = 600;
     while (right - left > kSampledRangeMin) {
         // Bring bounds close around k by selecting in a sample of about n^(2/3) elements (the
@@ -127,7 +127,7 @@ void SampledSelect(double* a, INT_PTR left, INT_PTR right, INT_PTR k) {
         }
     }
     if (right > left) {
-        SelectInPlace(a + left, right - left + 1, k - left);
+        std::nth_element(a + left, a + k, a + right + 1);
     }
 }
 

@@ -15,9 +15,10 @@ double SumOfSquares(const double* data, unsigned long first, unsigned long last)
 double SelectInPlace(double* a, INT_PTR n, INT_PTR k);
 
 // The same element by Floyd and Rivest's SELECT on a[left..right] (left <= k <= right), which
-// needs fewer comparisons on long arrays; a[left..right] must hold no NaN. Afterwards
-// a[left..k-1] <= a[k] <= a[k+1..right]. Equal elements being interchangeable, a[k] has the bits
-// SelectInPlace would give unless it is a zero and zeros of both signs are present.
+// needs fewer comparisons on long arrays (ranges of 600 elements or fewer are left to
+// std::nth_element); a[left..right] must hold no NaN. Afterwards a[left..k-1] <= a[k] <=
+// a[k+1..right]. Equal elements being interchangeable, a[k] has the bits SelectInPlace would
+// give unless it is a zero and zeros of both signs are present.
 void SampledSelect(double* a, INT_PTR left, INT_PTR right, INT_PTR k);
 
 // SelectInPlace on a copy of values (which keeps its order). Requires a non-empty array. The
