@@ -114,8 +114,8 @@ void BM_Dgelsd(benchmark::State& state, const LapackPeer* lapack) {
 }
 
 void MedianSizes(benchmark::internal::Benchmark* b) {
-    for (long n :
-         {5L, 6L, 51L, 50L, 501L, 500L, 5001L, 5000L, 50001L, 50000L, 1000001L, 1000000L}) {
+    for (long n : {5L, 6L, 51L, 50L, 501L, 500L, 5001L, 5000L, 10001L, 10000L, 50001L, 50000L,
+                   1000001L, 1000000L}) {
         b->Arg(n);
     }
 }
