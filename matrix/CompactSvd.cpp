@@ -5,6 +5,7 @@
 // on independent columns, the loops are interchanged so that the row-major storage is walked
 // along rows; every element still receives the same operations in the same order.
 #include "OstraPureMath/Matrix.h"
+#include "matrix/MagnitudeScaling.h"
 
 #include "common/ThreadScratch.h"
 #include "matrix/PlaneRotation.h"
@@ -335,6 +336,29 @@ bool Diagonalise(const Matrix& mat, double** a, long m, long n, double* w, doubl
     return true;
 }
 
+// Every element of U (a[1..m][1..n]), w[1..n] and V (v[1..n][1..n]) is finite.
+bool FiniteFactors(double** a, long m, long n, const double* w, double** v) {
+    const auto finite = [](const double* row, long count) {
+        for (long j = 1; j <= count; ++j) {
+            if (!std::isfinite(row[j])) {
+                return false;
+            }
+        }
+        return true;
+    };
+    for (long i = 1; i <= m; ++i) {
+        if (!finite(a[i], n)) {
+            return false;
+        }
+    }
+    for (long i = 1; i <= n; ++i) {
+        if (!finite(v[i], n)) {
+            return false;
+        }
+    }
+    return finite(w, n);
+}
+
 } // namespace
 
 double Matrix::Pythag(double a, double b) const {
@@ -363,8 +387,16 @@ bool Matrix::SingularValueDecompNRC(double** a, long m, long n, double* const w,
     double* const rv1 = work.data() - 1;
     double* const rotations = work.data() + n - 1; // addressed 1..n like the columns
     const SweepRotations sweep{rotations, rotations + n, rotations + 2 * n, rotations + 3 * n};
+    // Entries whose squares would leave the double range are scaled by 2^s first; U and V do
+    // not change with it, and the singular values give the factor back.
+    const int s = opm::detail::MagnitudeScaleExponent(a, m, n);
+    opm::detail::ScaleByPowerOfTwo(a, m, n, s);
     const double anorm = Bidiagonalise(a, m, n, w, rv1);
     AccumulateRight(a, n, v, rv1);
     AccumulateLeft(a, m, n, w);
-    return Diagonalise(*this, a, m, n, w, v, rv1, anorm, sweep);
+    const bool converged = Diagonalise(*this, a, m, n, w, v, rv1, anorm, sweep);
+    opm::detail::ScaleByPowerOfTwo(w, 1, n, -s);
+    // The method itself can reach an infinity or NaN from finite input (entries far apart in
+    // magnitude, such as a subnormal next to ones): that is reported as a failure.
+    return converged && FiniteFactors(a, m, n, w, v);
 }

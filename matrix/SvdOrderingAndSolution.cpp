@@ -63,7 +63,8 @@ bool Matrix::SVDStep4(double** a, double** b, double* d, double** x, double* res
             dmax = d[i];
         }
     }
-    const double threshold = tau * dmax;
+    // A zero matrix has rank 0 whatever the tolerance (an infinite or NaN one times 0 is NaN).
+    const double threshold = dmax == 0.0 ? 0.0 : tau * dmax;
     long rank = n;
     for (long i = 1; i <= n; ++i) {
         if (d[i] <= threshold) {

@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     # the library, its tests and benchmarks
     cmake g++ pkg-config libgtest-dev libbenchmark-dev liblapack-dev
+    # the tsan and fuzz presets: clang with its sanitizer and libFuzzer runtimes
+    clang libclang-rt-14-dev
 )
 
 need=()

@@ -140,11 +140,27 @@ void CompleteEndValues(double* m, const double* h, long endCondition, long n) {
     }
 }
 
+// Fewest knots each end condition needs: the extrapolated ends read h_1, h_2, h_{n-2} and
+// h_{n-1} and M_2, M_3, M_{n-2} and M_{n-1}, the parabolic ones M_2 and M_{n-1} from the system.
+long FewestKnots(long endCondition) {
+    switch (endCondition) {
+    case kParabolicRunout:
+        return 3;
+    case kExtrapolated:
+        return 4;
+    default:
+        return 2;
+    }
+}
+
 } // namespace
 
 bool Splines::CubicSplines(const double* x, const double* y, long endCondition, long n,
                            double* cubicCoef, double* quadCoef, double* linCoef,
                            double* secondDer) const {
+    if (n < FewestKnots(endCondition)) {
+        return false;
+    }
     const SplineWorkspace work(n);
     double** rows = work.rows();
     double* h = work.widths();

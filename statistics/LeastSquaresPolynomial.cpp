@@ -14,28 +14,16 @@
 
 namespace LeastSquares {
 
-namespace {
-
-void FillWithZeros(DoubleArray& values) {
-    for (INT_PTR i = 0; i < values.GetSize(); ++i) {
-        values[i] = 0.0;
-    }
-}
-
-} // namespace
-
 void PolynomialCoefs(const MZBinArray& binArray, const MZArray& mzArray, unsigned degree,
                      DoubleArray& coefArray) {
     const INT_PTR m = binArray.GetSize();
     const INT_PTR d = static_cast<INT_PTR>(degree) + 1;
-    coefArray.SetSize(d);
     // Too few samples for the degree (or more than the routine's int counts can carry): the fit
-    // is undetermined, so it is refused before anything is handed to the external routine.
+    // is undetermined, so it is refused before anything is allocated, coefArray included.
     if (m < d || m > INT_MAX) {
-        FillWithZeros(coefArray);
         AfxThrowInvalidArgException();
     }
-
+    coefArray.SetSize(d);
     if (mzArray.GetSize() < m) {
         AfxThrowInvalidArgException();
     }

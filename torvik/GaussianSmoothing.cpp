@@ -56,7 +56,9 @@ extern "C" int stgssm(double* data, int n, int first, int last, int halfWidth, i
     }
     const int reach = std::min(halfWidth, n - 1);
     const int low = std::max(0, first - reach);
-    const int high = std::min(n - 1, last + reach);
+    // last + reach can pass INT_MAX for an array of nearly INT_MAX samples.
+    const int high =
+        static_cast<int>(std::min<long long>(n - 1, static_cast<long long>(last) + reach));
     if (!torvik::AllFinite(data + low, static_cast<long long>(high) - low + 1)) {
         return -torvik::RecordOutcome(torvik::kNonFinite);
     }
@@ -71,6 +73,10 @@ extern "C" int stgssm(double* data, int n, int first, int last, int halfWidth, i
                 next[std::size_t(i)] = SmoothedAt(current, i, weights);
             }
             current.swap(next);
+        }
+        // Sums of samples near the largest double can overflow: reported, data left untouched.
+        if (!torvik::AllFinite(current.data() + begin, end - begin + 1)) {
+            return -torvik::RecordOutcome(torvik::kNoConvergence);
         }
         std::copy(current.begin() + begin, current.begin() + end + 1, data + first);
         return -torvik::RecordOutcome(torvik::kSuccess);

@@ -77,7 +77,8 @@ TORVIK_API int stline(double* x, double* y, int n, double* intercept, double* sl
  * reading only the values of the previous pass.
  * Requires data non-null, n >= 1, 0 <= first <= last <= n-1, halfWidth >= 1, passes >= 1
  * (else -1). A NaN or infinity among the samples read gives -3, work storage that cannot be
- * obtained -4; data is then untouched. Returns 0 on success; sci_err_code receives the
+ * obtained -4, a smoothed value that overflows (samples near the largest double) -5; data is
+ * then untouched. Returns 0 on success; sci_err_code receives the
  * (positive) code. */
 TORVIK_API int stgssm(double* data, int n, int first, int last, int halfWidth, int passes);
 

@@ -6,7 +6,9 @@
 // fills new elements with 0.0; capacity grows by GetSize() / 8 clamped to [4, 1024] when no
 // grow-by is set. Serialize writes or reads the count in the archive's count encoding followed
 // by the elements as 8-byte IEEE-754 doubles in the machine's byte order (little-endian here);
-// a stream that ends inside the elements raises CArchiveException with cause endOfFile.
+// a stream that ends inside the elements raises CArchiveException with cause endOfFile and
+// leaves the array as it was. Loading trusts the declared count only as its bytes arrive, so
+// memory stays in proportion to the bytes actually read (see CArray::Serialize).
 #pragma once
 
 #include "OstraPureMath/Export.h"

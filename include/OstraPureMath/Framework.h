@@ -14,6 +14,7 @@
 #include <cstring>
 #include <exception>
 #include <iosfwd>
+#include <memory>
 #include <new>
 #include <streambuf>
 #include <string>
@@ -214,9 +215,14 @@ public:
     void Copy(const CArray& source);
 
     // Storing: WriteCount(size), then the elements as raw bytes (size * sizeof(TYPE)).
-    // Loading: ReadCount, SetSize(count) (a count above PTRDIFF_MAX raises
-    // CInvalidArgException), then the raw bytes; a stream that ends inside them raises
-    // CArchiveException(endOfFile) with no file name. The bytes travel in chunks of at most
+    // Loading: ReadCount, then the raw bytes, then SetSize(count) and the elements. The declared
+    // count is trusted only as far as its bytes arrive: they are staged in blocks that start at
+    // 1 MiB and double as each fills, so a stream that declares more than it holds costs memory
+    // in proportion to what it holds (at most about twice the bytes read, staging included),
+    // never to the count. A count above PTRDIFF_MAX raises CInvalidArgException, one whose byte
+    // count does not fit raises CMemoryException, both before any element is read; a stream
+    // that ends inside the elements raises CArchiveException(endOfFile) with no file name. On
+    // every failure the array is left as it was. The bytes travel in chunks of at most
     // 0x0FFFFFFF elements. No header, no version: the machine's byte order (little-endian).
     void Serialize(CArchive& archive) override;
 
@@ -249,6 +255,8 @@ private:
             first[i] = TYPE();
         }
     }
+    // Reads count elements into a staging block that grows only as their bytes arrive.
+    static std::unique_ptr<TYPE[]> ReadStaged(CArchive& archive, INT_PTR count);
 };
 
 template <class TYPE, class ARG_TYPE>
@@ -320,31 +328,66 @@ template <class TYPE, class ARG_TYPE> void CArray<TYPE, ARG_TYPE>::Copy(const CA
     }
 }
 
+// Elements travel in chunks small enough for a 32-bit byte count.
+constexpr INT_PTR kArchiveMaxChunkElements = 0x0FFFFFFF;
+// First staging block of a load, in bytes; counts up to it are trusted at once.
+constexpr INT_PTR kArchiveFirstStageBytes = INT_PTR(1) << 20;
+
+template <class TYPE, class ARG_TYPE>
+std::unique_ptr<TYPE[]> CArray<TYPE, ARG_TYPE>::ReadStaged(CArchive& archive, INT_PTR count) {
+    constexpr INT_PTR firstStage = kArchiveFirstStageBytes / INT_PTR(sizeof(TYPE));
+    std::unique_ptr<TYPE[]> staged;
+    INT_PTR held = 0;
+    INT_PTR capacity = 0;
+    while (held < count) {
+        if (held == capacity) {
+            // The block doubles only once it is full, that is once the stream has delivered
+            // every byte it holds.
+            const INT_PTR step = capacity > firstStage ? capacity : firstStage;
+            capacity = count - held <= step ? count : held + step;
+            std::unique_ptr<TYPE[]> larger(Allocate(capacity));
+            if (held != 0) {
+                std::memcpy(larger.get(), staged.get(), std::size_t(held) * sizeof(TYPE));
+            }
+            staged = std::move(larger);
+        }
+        const INT_PTR room = capacity - held;
+        const INT_PTR chunk = room < kArchiveMaxChunkElements ? room : kArchiveMaxChunkElements;
+        const unsigned bytes = static_cast<unsigned>(chunk * INT_PTR(sizeof(TYPE)));
+        if (archive.Read(staged.get() + held, bytes) != bytes) {
+            AfxThrowArchiveException(CArchiveException::endOfFile);
+        }
+        held += chunk;
+    }
+    return staged;
+}
+
 template <class TYPE, class ARG_TYPE> void CArray<TYPE, ARG_TYPE>::Serialize(CArchive& archive) {
     static_assert(std::is_trivially_copyable<TYPE>::value,
                   "CArray serialises its elements as raw bytes");
-    // Elements travel in chunks small enough for a 32-bit byte count.
-    constexpr INT_PTR maxChunk = 0x0FFFFFFF;
-    if (archive.IsStoring()) {
-        archive.WriteCount(static_cast<std::uint64_t>(m_nSize));
-    } else {
+    if (archive.IsLoading()) {
         const std::uint64_t count = archive.ReadCount();
         if (count > static_cast<std::uint64_t>(PTRDIFF_MAX)) {
             AfxThrowInvalidArgException();
         }
+        if (count > static_cast<std::uint64_t>(PTRDIFF_MAX / sizeof(TYPE))) {
+            AfxThrowMemoryException();
+        }
+        const std::unique_ptr<TYPE[]> staged = ReadStaged(archive, static_cast<INT_PTR>(count));
         SetSize(static_cast<INT_PTR>(count), -1);
+        if (m_nSize != 0) {
+            std::memcpy(m_pData, staged.get(), std::size_t(m_nSize) * sizeof(TYPE));
+        }
+        return;
     }
+    archive.WriteCount(static_cast<std::uint64_t>(m_nSize));
     if (m_nSize != 0 && m_pData == nullptr) {
         AfxThrowInvalidArgException();
     }
     for (INT_PTR done = 0; done < m_nSize;) {
-        const INT_PTR chunk = (m_nSize - done) < maxChunk ? (m_nSize - done) : maxChunk;
-        const unsigned bytes = static_cast<unsigned>(chunk * INT_PTR(sizeof(TYPE)));
-        if (archive.IsStoring()) {
-            archive.Write(m_pData + done, bytes);
-        } else if (archive.Read(m_pData + done, bytes) != bytes) {
-            AfxThrowArchiveException(CArchiveException::endOfFile);
-        }
+        const INT_PTR left = m_nSize - done;
+        const INT_PTR chunk = left < kArchiveMaxChunkElements ? left : kArchiveMaxChunkElements;
+        archive.Write(m_pData + done, static_cast<unsigned>(chunk * INT_PTR(sizeof(TYPE))));
         done += chunk;
     }
 }

@@ -118,14 +118,28 @@ public:
     //             greater than max(|tolerance|, 1e-15) * (largest singular value). So a
     //             tolerance >= 1 gives rank 0 (x = 0, residual = column sums of squares of
     //             Q^T * b), a negative tolerance acts as its magnitude, and a zero matrix gives
-    //             rank 0. A NaN tolerance keeps every singular value (r = n).
+    //             rank 0 whatever the tolerance (an infinite or NaN one included). Otherwise a
+    //             NaN tolerance keeps every singular value (r = n).
     //   nb        number of right-hand sides; with nb = 0, b, x and residual are neither read
     //             nor written and only the rank is computed.
     //   converged out: true, or false when the QR sweeps exceeded their limit of 10 * n in
     //             total; the decomposition is then completed with the values reached (for
     //             finite input: singular values non-negative and sorted, V orthogonal up to
-    //             rounding) and the call still returns true. A NaN in a always ends this way.
+    //             rounding) and the call still returns true. A NaN in a always ends this way,
+    //             and so does a NaN that the method itself reaches from finite entries far
+    //             apart in magnitude (such as 1e16 beside 1e-154, whose reflections meet
+    //             subnormal segments): V, b and x then hold NaNs.
     // The singular values themselves are not handed back.
+    //
+    // Magnitude: the QR shifts multiply singular values, which overflows once the largest
+    // singular value nears 2^510 and underflows for entries below about 2^-500. A matrix whose
+    // largest magnitude L is below 2^-485, or large enough that sqrt(m n) L may reach 2^509
+    // (sqrt(m n) rounded up to a power of two, L to the power of two above it), is therefore
+    // first multiplied by the power of two 2^s that brings L into [0.5, 1), and rows 1..r of b
+    // and x are multiplied by 2^s at the end (V, Q^T b and the rank do not change with the
+    // scaling); the rows n + 1..m of a keep the scaled remains. Every other matrix is left as it
+    // is, so its results are exactly those of the method above; a scaled one gives, bit for bit,
+    // the results of its scaled copy.
     //
     // Result: true. Sizes outside 1 <= n <= m <= 1000, or nb < 0, return false with nothing
     // read or written (not a, b, x, residual, n nor converged): the work vectors have a fixed
@@ -148,11 +162,19 @@ public:
     // anorm being the largest |diagonal| + |superdiagonal| of the bidiagonal form; an exact 0 is
     // always negligible. Work storage: 5 n doubles of the calling thread's storage, kept for its
     // later calls and released when the thread ends.
-    // Result: true when every singular value converged; false when one of them has not split
-    // off after 30 passes (29 QR sweeps) -- a, w and v then hold a partly diagonalised state
-    // that is not a factorisation. n < 1: nothing is read or written, no storage is taken,
-    // result true. Raises CMemoryException when the work vector cannot be had (a, w, v
-    // untouched).
+    // Magnitude: with the rule of SingularValueDecomposition (largest magnitude below 2^-485, or
+    // sqrt(m n) times it possibly reaching 2^509), a matrix is decomposed as its copy scaled by
+    // the power of two 2^s that brings its largest magnitude into [0.5, 1), and w is multiplied
+    // by 2^-s at the end (U and V do not change with the scaling); every other matrix goes
+    // through the method unscaled.
+    // Result: true when every singular value converged and U, w and V are all finite; false
+    // when one of them has not split off after 30 passes (29 QR sweeps) -- a, w and v then hold
+    // a partly diagonalised state that is not a factorisation -- and false when the method
+    // reached an infinity or NaN (from finite input this happens for entries far apart in
+    // magnitude, such as a subnormal beside ordinary numbers, or singular values beyond the
+    // largest double), with a, w and v holding what it reached. n < 1: nothing is read or
+    // written, no storage is taken, result true. Raises CMemoryException when the work storage
+    // cannot be had (a, w, v untouched).
     bool SingularValueDecompNRC(double** a, long m, long n, double* const w, double** v) const;
     // Solves a x = b from a factorisation made by SingularValueDecompNRC (Numerical Recipes
     // svbksb): x = V diag(1/w) U^T b. u[1..m][1..n], w[1..n], v[1..n][1..n] and b[1..m] are

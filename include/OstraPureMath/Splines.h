@@ -49,9 +49,10 @@ public:
     //   linCoef[i]   = (y[i+1] - y[i]) / h_i - (M_{i+1} h_i + 2 h_i M_i) / 6,  h_i = x[i+1] - x[i].
     // With n = 2 and a code other than 4 there is no system to solve.
     //
-    // Returns true on every path that returns. Nothing is validated: fewer knots than a code
-    // needs reads second derivatives the system never produced, and equal neighbouring
-    // abscissae give non-finite coefficients without any report; n < 2 is outside the contract.
+    // Returns true on every path that returns, except for fewer knots than the end condition
+    // needs (n < 4 for code 3, n < 3 for code 2, n < 2 for every other code): then the result
+    // is false, no array is read or written and no storage is obtained. Nothing else is
+    // validated: equal neighbouring abscissae give non-finite coefficients without any report.
     // Work storage (the tridiagonal system and the interval widths) comes from storage of the
     // calling thread that is kept for its later calls and released when the thread ends; when
     // it cannot be had, CMemoryException is raised and nothing has been written to the output

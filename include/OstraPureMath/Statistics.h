@@ -49,9 +49,12 @@ OPM_API double RMS(const double* data, unsigned long first, unsigned long last);
 // libTorvik.so, r1 receives the intercept, r2 the slope and r3 the Pearson correlation
 // coefficient; the code is 0 on success, 1 for n < 2 (r1..r3 untouched), 2 when all abscissae
 // are equal (r1 = mean of y, r2 = 0, r3 = 0), 3 for a NaN or infinity in the data (untouched).
-// x and y are only read. The error code is one process-wide variable: concurrent calls may read
-// each other's codes. A null stline slot, or a null error-code slot after the call, ends the
-// process with exit(1) and no message.
+// x and y are only read. The error code is one process-wide variable of that library, written by
+// every call of each of its routines: a call into it on another thread (through Line,
+// GaussSmooth, LeastSquares::PolynomialCoefs or directly) between this call's stline and its
+// read may change the code returned, though never r1..r3, which are this call's own. This is
+// the one data race the library keeps, by contract. A null stline slot, or a null error-code slot
+// after the call, ends the process with exit(1) and no message.
 OPM_API int Line(double* x, double* y, int n, double& r1, double& r2, double& r3);
 
 // Gaussian smoothing by the external routine stgssm: calls stgssm(data, p1, p2, p3, p4, p5) with
@@ -62,8 +65,9 @@ OPM_API int Line(double* x, double* y, int n, double& r1, double& r2, double& r3
 // k = -halfWidth..halfWidth, renormalised where the kernel meets the array's ends; the samples
 // outside [first, last] are read as context and not written. The result is 0 on success, -1
 // for bad arguments, -3 for a NaN or infinity among the samples read, -4 when work storage is
-// lacking (data untouched on every failure). A null stgssm slot ends the process with exit(1)
-// and no message.
+// lacking, -5 when a smoothed value overflows (samples near the largest double); data is
+// untouched on every failure. Arrays of up to INT_MAX samples are accepted. A null stgssm slot ends
+// the process with exit(1) and no message.
 OPM_API int GaussSmooth(double* data, int p1, int p2, int p3, int p4, int p5);
 
 } // namespace Statistics

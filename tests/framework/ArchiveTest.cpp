@@ -123,11 +123,37 @@ TEST(DoubleArrayArchive, StoresCountThenLittleEndianDoublesAtTheCountBoundaries)
     }
 }
 
+// The declared count is honoured only as its bytes arrive: counts of 2^28 and 2^36 elements
+// over an empty stream end the stream, not the memory, and the array keeps what it held.
 TEST(DoubleArrayArchive, StreamEndingInsideTheElementsOrTheCountRaisesEndOfFile) {
-    // Count 3 with two and a half elements; a 6-byte count cut after its third byte.
-    for (const std::string& bytes : {"\x03\x00"s + std::string(20, '\0'), "\xFF\xFF\x10"s}) {
+    const std::string cases[] = {
+        "\x03\x00"s + std::string(20, '\0'), // 3 elements, 2.5 present
+        "\xFF\xFF\x10"s,                     // a 6-byte count cut inside
+        "\xFF\xFF\x00\x00\x00\x10"s,         // 2^28 elements, none present
+        "\xFF\xFF\xFF\xFF\xFF\xFF\0\0\0\0\x10\0\0\0"s + DoubleBytes(1), // 2^36, one present
+    };
+    for (const std::string& bytes : cases) {
         DoubleArray a;
+        a.SetSize(2);
+        a[1] = 5.0;
         ExpectArchiveCause(CArchiveException::endOfFile, [&] { Load(a, bytes); });
+        ASSERT_EQ(a.GetSize(), 2);
+        EXPECT_EQ(a[1], 5.0);
+    }
+}
+
+// Counts beyond the first 1 MiB staging block arrive through the growing stage intact.
+TEST(DoubleArrayArchive, LargeCountsRoundTripThroughTheStagingBlocks) {
+    for (INT_PTR size : {INT_PTR(131072), INT_PTR(131073), INT_PTR(400000)}) {
+        DoubleArray a;
+        a.SetSize(size);
+        for (INT_PTR i = 0; i < size; ++i) {
+            a[i] = double(i) * 0.5 - 3.0;
+        }
+        DoubleArray back;
+        Load(back, Store(a));
+        ASSERT_EQ(back.GetSize(), size);
+        EXPECT_TRUE(std::equal(a.GetData(), a.GetData() + size, back.GetData()));
     }
 }
 

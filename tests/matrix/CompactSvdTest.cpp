@@ -110,6 +110,40 @@ TEST(CompactSvd, ZeroColumnGivesZeroSingularValueLeftOutByBackSubstitution) {
     mtest::ExpectVectorsNear(x.data(), xTrue, 3, 1e-12);
 }
 
+// Scaled far beyond the range whose squares a double holds, a matrix decomposes into the same
+// U and V bit for bit and its singular values multiplied by exactly 2^k.
+TEST(CompactSvd, MatricesBeyondTheSquaredRangeAreScaledExactly) {
+    std::mt19937_64 rng(29);
+    const OwnedMatrix a = mtest::RandomMatrix(8, 8, rng);
+    OwnedMatrix u(a), v(8, 8);
+    std::vector<double> w(9);
+    ASSERT_TRUE(Matrix().SingularValueDecompNRC(u.get(), 8, 8, w.data(), v.get()));
+    for (const int k : {1020, 512, -512, -1000}) {
+        SCOPED_TRACE(k);
+        OwnedMatrix uk(a), vk(8, 8);
+        for (long i = 1; i <= 8; ++i) {
+            for (long j = 1; j <= 8; ++j) {
+                uk[i][j] = std::ldexp(a[i][j], k);
+            }
+        }
+        std::vector<double> wk(9);
+        ASSERT_TRUE(Matrix().SingularValueDecompNRC(uk.get(), 8, 8, wk.data(), vk.get()));
+        EXPECT_EQ(uk.Values(), u.Values());
+        EXPECT_EQ(vk.Values(), v.Values());
+        for (long i = 1; i <= 8; ++i) {
+            EXPECT_EQ(wk[std::size_t(i)], std::ldexp(w[std::size_t(i)], k));
+        }
+    }
+}
+
+// Finite input from which the method itself reaches infinities or NaNs (here a division by a
+// subnormal superdiagonal) reports failure instead of convergence.
+TEST(CompactSvd, NonFiniteFactorsFromFiniteInputReturnFalse) {
+    OwnedMatrix a(2, 2, {1.0, 5e-324, 0.0, 1.0}), v(2, 2);
+    std::vector<double> w(3);
+    EXPECT_FALSE(Matrix().SingularValueDecompNRC(a.get(), 2, 2, w.data(), v.get()));
+}
+
 // A NaN never splits off, so the 30th pass ends the call; the leak checker of the sanitised
 // build sees that the work vector was released on this path too.
 TEST(CompactSvd, NaNInputReturnsFalseAfterThePassLimit) {

@@ -248,10 +248,10 @@ void Elementwise(Operation& op) {
 }
 
 const identity::Recorded kRecorded[] = {
-    {"SingularValueDecomposition", 0x20cbf084042fc695, LeastSquaresSvd},
-    {"SingularValueDecompNRC", 0xb2a901549f560c7d,
+    {"SingularValueDecomposition", 0x9e66282a0d5accae, LeastSquaresSvd},
+    {"SingularValueDecompNRC", 0x70a36c8a789fac59,
      [](Operation& op) { CompactSvdAndBackSubstitution(op, false); }},
-    {"SingularValueBackSubNRC", 0xa2f8ee8ed734f4c9,
+    {"SingularValueBackSubNRC", 0xd6f9a4f05d9cc77a,
      [](Operation& op) { CompactSvdAndBackSubstitution(op, true); }},
     {"CholeskyDecomposition", 0x999b1809bbb8f534,
      [](Operation& op) { CholeskyFactorAndInverse(op, false); }},

@@ -155,19 +155,57 @@ TEST(SingularValueDecomposition, ToleranceBelowTheFloorActsAsTheFloor) {
     }
 }
 
+// Whatever the tolerance, an infinite or NaN one included (whose product with the largest
+// singular value 0 is NaN).
 TEST(SingularValueDecomposition, ZeroMatrixHasRankZero) {
     std::mt19937_64 rng(3);
     const OwnedMatrix a(5, 3), b = mtest::RandomMatrix(5, 2, rng);
-    const SvdRun run(a, b, 1e-12);
-    ASSERT_TRUE(run.result);
-    EXPECT_TRUE(run.converged);
-    EXPECT_EQ(run.rank, 0);
-    EXPECT_EQ(run.x.Values(), OwnedMatrix(3, 2).Values());
-    for (long j = 1; j <= 2; ++j) {
-        EXPECT_EQ(run.residual[j], ColumnSumOfSquares(b, j));
+    for (const double tolerance : {1e-12, HUGE_VAL, -HUGE_VAL, std::nan("")}) {
+        SCOPED_TRACE(tolerance);
+        const SvdRun run(a, b, tolerance);
+        ASSERT_TRUE(run.result);
+        EXPECT_TRUE(run.converged);
+        EXPECT_EQ(run.rank, 0);
+        EXPECT_EQ(run.x.Values(), OwnedMatrix(3, 2).Values());
+        for (long j = 1; j <= 2; ++j) {
+            EXPECT_EQ(run.residual[j], ColumnSumOfSquares(b, j));
+        }
+        const std::vector<double> v = run.v.Values(); // rows 1..3 hold V
+        EXPECT_EQ(std::vector<double>(v.begin(), v.begin() + 9), mtest::Identity(3).Values());
     }
-    const std::vector<double> v = run.v.Values(); // rows 1..3 hold V
-    EXPECT_EQ(std::vector<double>(v.begin(), v.begin() + 9), mtest::Identity(3).Values());
+}
+
+// A well-conditioned matrix moved by 2^k far out of the range whose squares a double holds
+// gives the same V, rank and residuals bit for bit, and the solution and the scaled rows of b
+// multiplied by exactly 2^-k (the scaling is by powers of two, which the method commutes with).
+TEST(SingularValueDecomposition, MatricesBeyondTheSquaredRangeAreScaledExactly) {
+    std::mt19937_64 rng(23);
+    const OwnedMatrix a = mtest::MatrixWithSingularValues(7, {2.0, 1.0, 0.5, 0.25}, rng);
+    const OwnedMatrix b = mtest::RandomMatrix(7, 2, rng);
+    const SvdRun reference(a, b, 1e-12);
+    ASSERT_TRUE(reference.converged);
+    for (const int k : {1020, 600, 510, -512, -700, -1000}) {
+        SCOPED_TRACE(k);
+        OwnedMatrix scaled(a);
+        for (long i = 1; i <= 7; ++i) {
+            for (long j = 1; j <= 4; ++j) {
+                scaled[i][j] = std::ldexp(a[i][j], k);
+            }
+        }
+        const SvdRun run(scaled, b, 1e-12);
+        EXPECT_TRUE(run.converged);
+        EXPECT_EQ(run.rank, 4);
+        EXPECT_EQ(run.residual, reference.residual);
+        for (long i = 1; i <= 4; ++i) {
+            for (long j = 1; j <= 4; ++j) {
+                EXPECT_EQ(run.v[i][j], reference.v[i][j]);
+            }
+            for (long j = 1; j <= 2; ++j) {
+                EXPECT_EQ(run.x[i][j], std::ldexp(reference.x[i][j], -k));
+                EXPECT_EQ(run.b[i][j], std::ldexp(reference.b[i][j], -k));
+            }
+        }
+    }
 }
 
 TEST(SingularValueDecomposition, OneByOneOfBothSigns) {

@@ -68,6 +68,25 @@ TEST(SplineBuild, SmallKnotCountsAndEquallySpacedExtrapolatedEnds) {
     EXPECT_NEAR(e.M(6), 2.0 * e.M(5) - e.M(4), 1e-12);
 }
 
+// Fewer knots than the end condition needs: false, and no element of any array (each sized
+// exactly n, so AddressSanitizer sees any access beyond it) is written.
+TEST(SplineBuild, TooFewKnotsForTheEndConditionReturnFalseAndWriteNothing) {
+    const struct { long code, n; } cases[] = {{3, 3}, {3, 2}, {2, 2}, {1, 1}, {4, 1}, {5, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "code " << c.code << ", n " << c.n);
+        Spline s(std::vector<double>(std::size_t(c.n), 1.0), std::vector<double>(std::size_t(c.n)));
+        for (long k = 1; k <= c.n; ++k) {
+            s.x[std::size_t(k - 1)] = double(k * k);
+        }
+        EXPECT_FALSE(Splines().CubicSplines(Spline::One(s.x), Spline::One(s.y), c.code, c.n,
+                                            Spline::One(s.c3), Spline::One(s.c2), Spline::One(s.c1),
+                                            Spline::One(s.m)));
+        for (const std::vector<double>* out : {&s.c3, &s.c2, &s.c1, &s.m}) {
+            EXPECT_EQ(*out, std::vector<double>(std::size_t(c.n), kSentinel));
+        }
+    }
+}
+
 TEST(SplineBuild, UnknownCodesKeepCallerEndValuesAndTheNaturalInterior) {
     const std::vector<double> y = {0.0, 1.0, 0.2, 3.0, -1.0, 0.5, 0.25};
     const Spline natural = Spline(CubicSamples(7).x, y).Build(1);

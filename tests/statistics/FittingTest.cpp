@@ -7,7 +7,9 @@
 #include "torvik/Torvik.h"
 
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -157,12 +159,34 @@ TEST_F(Fitting, PolynomialDesignRowsCoefficientReversalAndRefusals) {
     EXPECT_THROW(LeastSquares::PolynomialCoefs(shortMz.bins, shortMz.mz, 2, coefs),
                  CInvalidArgException);
     EXPECT_EQ(coefs.GetSize(), 3);
-    EXPECT_THROW(LeastSquares::PolynomialCoefs(tooFew.bins, tooFew.mz, 2, coefs),
-                 CInvalidArgException);
-    EXPECT_EQ(Elements(coefs), (std::vector<double>{0, 0, 0}));
+    // Too few samples are refused before anything is allocated: a degree of 2^27 would
+    // otherwise zero-fill 1 GiB of coefficients first.
+    for (const unsigned degree : {2u, 1u << 27, ~0u}) {
+        EXPECT_THROW(LeastSquares::PolynomialCoefs(tooFew.bins, tooFew.mz, degree, coefs),
+                     CInvalidArgException);
+        EXPECT_EQ(Elements(coefs), (std::vector<double>{5, 5, 5})); // left as it was
+    }
     EXPECT_THROW(LeastSquares::PolynomialCoefs(MZBinArray(), MZArray(), 0, coefs),
                  CInvalidArgException);
     EXPECT_TRUE(g_calls.args.empty());
+}
+
+// An array of INT_MAX samples (a reserved mapping; only the pages near the end are touched)
+// smoothed at its last sample: the window's end, last + halfWidth, lies beyond INT_MAX.
+TEST_F(Fitting, GaussSmoothAtTheEndOfAnArrayOfIntMaxSamples) {
+    UseLibTorvik();
+    const std::size_t bytes = std::size_t(INT_MAX) * sizeof(double);
+    void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    ASSERT_NE(block, MAP_FAILED);
+    double* const data = static_cast<double*>(block);
+    const int last = INT_MAX - 1;
+    data[last - 2] = 4.0, data[last - 1] = 2.0, data[last] = 1.0;
+    EXPECT_EQ(Statistics::GaussSmooth(data, INT_MAX, last, last, 2, 1), 0);
+    // sigma = 1: weights 1, exp(-1/2), exp(-2) over the samples at offsets 0, -1, -2.
+    const double w1 = std::exp(-0.5), w2 = std::exp(-2.0);
+    EXPECT_NEAR(data[last], (1.0 + w1 * 2.0 + w2 * 4.0) / (1.0 + w1 + w2), 1e-15);
+    munmap(block, bytes);
 }
 
 // |actual - expected| <= tolerance |expected| for each coefficient.

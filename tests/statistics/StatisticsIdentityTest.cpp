@@ -195,7 +195,7 @@ const identity::Recorded kRecorded[] = {
     {"RMS", 0x42ea7bdb11cfc5df, [](Operation& op) { StandardDeviationAndRms(op, true); }},
     {"Line", 0x45db8658c77f978a, Line},
     {"GaussSmooth", 0x684006a6c5eb129e, GaussSmooth},
-    {"PolynomialCoefs", 0xab12e209166455a8, PolynomialCoefsHandedOver},
+    {"PolynomialCoefs", 0x7fea561c053fdb9b, PolynomialCoefsHandedOver},
 };
 
 TEST(StatisticsBitIdentity, EveryOperationKeepsItsRecordedBits) {

@@ -1,0 +1,68 @@
+// Exact power-of-two scaling of a matrix whose magnitude the squares of the SVDs cannot carry.
+#include "matrix/MagnitudeScaling.h"
+
+#include <cmath>
+
+namespace opm::detail {
+
+namespace {
+
+// The shifts add two products of two singular values or superdiagonals (each at most the
+// largest singular value, which is at most sqrt(m n) times the largest magnitude): below 2^509
+// they stay below 2^1020.
+constexpr int kLargestSafeExponent = 509;
+// The shifts also multiply a superdiagonal that is not negligible (at least about 2^-52 times
+// the largest singular value, itself at least the largest magnitude) by a singular value: from
+// a largest magnitude of 2^-485 on, that product stays a normal number (2^-1022 or more).
+constexpr int kSmallestSafeExponent = -485;
+
+// The least h with 2^h >= sqrt(m n), so that sqrt(m n) * largest < 2^(exponent + 1 + h).
+int HalfLog2Ceiling(long m, long n) {
+    const double cells = double(m) * double(n);
+    int h = 0;
+    while (std::ldexp(1.0, 2 * h) < cells) {
+        ++h;
+    }
+    return h;
+}
+
+} // namespace
+
+int MagnitudeScaleExponent(double** a, long m, long n) {
+    double largest = 0.0;
+    for (long i = 1; i <= m; ++i) {
+        for (long j = 1; j <= n; ++j) {
+            const double size = std::fabs(a[i][j]);
+            if (!std::isfinite(size)) {
+                return 0;
+            }
+            largest = largest >= size ? largest : size;
+        }
+    }
+    if (largest == 0.0) {
+        return 0;
+    }
+    const int exponent = std::ilogb(largest); // largest in [2^exponent, 2^(exponent + 1))
+    if (exponent >= kSmallestSafeExponent &&
+        exponent + 1 + HalfLog2Ceiling(m, n) <= kLargestSafeExponent) {
+        return 0;
+    }
+    return -(exponent + 1);
+}
+
+void ScaleByPowerOfTwo(double* v, long first, long last, int s) {
+    if (s == 0) {
+        return;
+    }
+    for (long i = first; i <= last; ++i) {
+        v[i] = std::ldexp(v[i], s);
+    }
+}
+
+void ScaleByPowerOfTwo(double** a, long rows, long cols, int s) {
+    for (long i = 1; i <= rows; ++i) {
+        ScaleByPowerOfTwo(a[i], 1, cols, s);
+    }
+}
+
+} // namespace opm::detail
