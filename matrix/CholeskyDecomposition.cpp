@@ -12,10 +12,7 @@
 
 namespace {
 
-using opm::detail::simd::Broadcast4;
 using opm::detail::simd::Double4;
-using opm::detail::simd::Load4;
-using opm::detail::simd::Store4;
 
 // Columns of the inverse solved side by side: their divisions form independent chains.
 constexpr long kColumnsTogether = 4;
@@ -34,11 +31,11 @@ OPM_SIMD_CLONES void FactorRow(double** a, double** u, long i, long n) {
         const long start = rest >= 4 ? j : n >= 4 ? n - 3 : j; // first column of the sums
         double sums[4];
         if (rest >= 4 || n >= 4) {
-            Double4 sum = Broadcast4(0.0);
+            Double4 sum = OPM_BROADCAST4(0.0);
             for (long k = 1; k < i; ++k) {
-                sum = sum + Broadcast4(u[k][i]) * Load4(u[k] + start);
+                sum = sum + OPM_BROADCAST4(u[k][i]) * OPM_LOAD4(u[k] + start);
             }
-            Store4(sums, sum);
+            OPM_STORE4(sums, sum);
         } else {
             for (long c = j; c <= n; ++c) {
                 double sum = 0.0;
@@ -54,7 +51,7 @@ OPM_SIMD_CLONES void FactorRow(double** a, double** u, long i, long n) {
             ++c;
         }
         if (rest >= 4 && c == j) {
-            Store4(row + j, (Load4(ai + j) - Load4(sums)) / Broadcast4(pivot));
+            OPM_STORE4(row + j, (OPM_LOAD4(ai + j) - OPM_LOAD4(sums)) / OPM_BROADCAST4(pivot));
             continue;
         }
         for (; c <= std::min(n, j + 3); ++c) {
@@ -68,19 +65,19 @@ OPM_SIMD_CLONES void FactorRow(double** a, double** u, long i, long n) {
 // rows of n-column matrices, readable from column 1 on.
 __attribute__((always_inline)) inline void SubtractScaled(double* x, const double* row, double s,
                                                           long first, long last) {
-    const Double4 s4 = Broadcast4(s);
+    const Double4 s4 = OPM_BROADCAST4(s);
     long j = first;
     for (; j + 3 <= last; j += 4) {
-        Store4(x + j, Load4(x + j) - Load4(row + j) * s4);
+        OPM_STORE4(x + j, OPM_LOAD4(x + j) - OPM_LOAD4(row + j) * s4);
     }
     if (j > last) {
         return;
     }
     if (last >= 4) {
-        const Double4 old = Load4(x + last - 3);
-        Store4(x + last - 3, opm::detail::simd::KeepBefore(last - j + 1)
-                                 ? old
-                                 : old - Load4(row + last - 3) * s4);
+        const Double4 old = OPM_LOAD4(x + last - 3);
+        OPM_STORE4(x + last - 3, opm::detail::simd::KeepBefore(last - j + 1)
+                                     ? old
+                                     : old - OPM_LOAD4(row + last - 3) * s4);
         return;
     }
     for (; j <= last; ++j) {
@@ -130,7 +127,7 @@ OPM_SIMD_CLONES void InvertFourColumns(double** a, double** u, long first, long 
     using opm::detail::simd::Mask4;
     const auto lane = [work](long j) { return work + 4 * j; };
     for (long j = first; j <= n; ++j) {
-        Store4(lane(j), Broadcast4(0.0));
+        OPM_STORE4(lane(j), OPM_BROADCAST4(0.0));
     }
     for (long k = first; k <= n; ++k) {
         const long offset = k - first; // lanes r < offset have started, lane offset starts here
@@ -138,29 +135,31 @@ OPM_SIMD_CLONES void InvertFourColumns(double** a, double** u, long first, long 
                                3 < offset ? -1 : 0};
         const Mask4 starting = {0 == offset ? -1 : 0, 1 == offset ? -1 : 0, 2 == offset ? -1 : 0,
                                 3 == offset ? -1 : 0};
-        const Double4 diagonal = Broadcast4(u[k][k]);
-        const Double4 wk = Load4(lane(k));
-        const Double4 pivot = starting ? Broadcast4(1.0) / diagonal : started ? wk / diagonal : wk;
-        Store4(lane(k), pivot);
+        const Double4 diagonal = OPM_BROADCAST4(u[k][k]);
+        const Double4 wk = OPM_LOAD4(lane(k));
+        const Double4 pivot = starting  ? OPM_BROADCAST4(1.0) / diagonal
+                              : started ? wk / diagonal
+                                        : wk;
+        OPM_STORE4(lane(k), pivot);
         const double* const uk = u[k];
         if (offset >= 3) {
             for (long j = k + 1; j <= n; ++j) {
-                Store4(lane(j), Load4(lane(j)) - Broadcast4(uk[j]) * pivot);
+                OPM_STORE4(lane(j), OPM_LOAD4(lane(j)) - OPM_BROADCAST4(uk[j]) * pivot);
             }
         } else {
             const Mask4 active = started | starting;
             for (long j = k + 1; j <= n; ++j) {
-                const Double4 old = Load4(lane(j));
-                Store4(lane(j), active ? old - Broadcast4(uk[j]) * pivot : old);
+                const Double4 old = OPM_LOAD4(lane(j));
+                OPM_STORE4(lane(j), active ? old - OPM_BROADCAST4(uk[j]) * pivot : old);
             }
         }
     }
     for (long k = n; k >= first; --k) {
-        const Double4 xk = Load4(lane(k)) / Broadcast4(u[k][k]);
-        Store4(lane(k), xk);
+        const Double4 xk = OPM_LOAD4(lane(k)) / OPM_BROADCAST4(u[k][k]);
+        OPM_STORE4(lane(k), xk);
         const double* const column = a[k]; // u[j][k] at column[j]
         for (long j = first; j < k; ++j) {
-            Store4(lane(j), Load4(lane(j)) - Broadcast4(column[j]) * xk);
+            OPM_STORE4(lane(j), OPM_LOAD4(lane(j)) - OPM_BROADCAST4(column[j]) * xk);
         }
     }
     for (long r = 0; r < 4; ++r) {

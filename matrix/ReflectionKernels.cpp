@@ -14,11 +14,8 @@ namespace opm::detail {
 
 namespace {
 
-using simd::Broadcast4;
 using simd::Double4;
-using simd::Load4;
 using simd::Mask4;
-using simd::Store4;
 
 constexpr int kGroupsPerPass = 4;
 constexpr int kSinglesPerPass = 4;
@@ -38,15 +35,15 @@ struct Single {
     long column;
 };
 
-__attribute__((always_inline)) inline Double4 Magnitude4(Double4 x) {
+// The lanes' magnitudes (the sign bit cleared, as std::fabs does).
+__attribute__((always_inline)) inline void Magnitude4(Double4& x) {
     const long long clear = 0x7fffffffffffffffLL;
-    return reinterpret_cast<Double4>(reinterpret_cast<Mask4>(x) &
-                                     Mask4{clear, clear, clear, clear});
+    x = reinterpret_cast<Double4>(reinterpret_cast<Mask4>(x) & Mask4{clear, clear, clear, clear});
 }
 
 // The largest of the lanes and `seed` by the comparison x > largest, which skips NaN unless the
 // seed is NaN: the same value as the scalar scan from the seed in any order.
-__attribute__((always_inline)) inline double LargestOf(Double4 lanes, double seed) {
+__attribute__((always_inline)) inline double LargestOf(const Double4& lanes, double seed) {
     double largest = seed;
     for (int q = 0; q < 4; ++q) {
         largest = lanes[q] > largest ? lanes[q] : largest;
@@ -62,25 +59,25 @@ __attribute__((always_inline)) inline void Reflect(const Groups& g, const Single
                                                    long p, long l) {
     Double4 sums[V > 0 ? V : 1];
     double single[S > 0 ? S : 1];
-    const Double4 up4 = Broadcast4(up);
+    const Double4 up4 = OPM_BROADCAST4(up);
     for (int q = 0; q < V; ++q) {
-        sums[q] = Load4(g.rows[p] + g.column[q]) * up4;
+        sums[q] = OPM_LOAD4(g.rows[p] + g.column[q]) * up4;
     }
     for (int q = 0; q < S; ++q) {
         single[q] = s[q].rows[p][s[q].column] * up;
     }
     for (long i = l; i <= m; ++i) {
         const double vi = v[i];
-        const Double4 v4 = Broadcast4(vi);
+        const Double4 v4 = OPM_BROADCAST4(vi);
         const double* const row = V > 0 ? g.rows[i] : nullptr;
         for (int q = 0; q < V; ++q) {
-            sums[q] = sums[q] + Load4(row + g.column[q]) * v4;
+            sums[q] = sums[q] + OPM_LOAD4(row + g.column[q]) * v4;
         }
         for (int q = 0; q < S; ++q) {
             single[q] = single[q] + s[q].rows[i][s[q].column] * vi;
         }
     }
-    const Double4 b4 = Broadcast4(b);
+    const Double4 b4 = OPM_BROADCAST4(b);
     for (int q = 0; q < V; ++q) {
         sums[q] = sums[q] * b4;
     }
@@ -90,16 +87,16 @@ __attribute__((always_inline)) inline void Reflect(const Groups& g, const Single
     // The groups of a row are updated in order, so a lane kept by the last group is stored
     // back with the value its own group has just written.
     const auto update = [&](long i, double u) __attribute__((always_inline)) {
-        const Double4 u4 = Broadcast4(u);
+        const Double4 u4 = OPM_BROADCAST4(u);
         double* const row = V > 0 ? g.rows[i] : nullptr;
         for (int q = 0; q + 1 < V; ++q) {
             double* const c = row + g.column[q];
-            Store4(c, Load4(c) + sums[q] * u4);
+            OPM_STORE4(c, OPM_LOAD4(c) + sums[q] * u4);
         }
         if (V > 0) {
             double* const c = row + g.column[V - 1];
-            const Double4 old = Load4(c);
-            Store4(c, g.keep ? old : old + sums[V - 1] * u4);
+            const Double4 old = OPM_LOAD4(c);
+            OPM_STORE4(c, g.keep ? old : old + sums[V - 1] * u4);
         }
         for (int q = 0; q < S; ++q) {
             double& c = s[q].rows[i][s[q].column];
@@ -207,10 +204,11 @@ private:
 
 OPM_SIMD_CLONES double SegmentScaleKernel(const double* v, long m, long p, long l) {
     const double seed = std::fabs(v[p]);
-    Double4 largest = Broadcast4(seed);
+    Double4 largest = OPM_BROADCAST4(seed);
     long j = l;
     for (; j + 3 <= m; j += 4) {
-        const Double4 x = Magnitude4(Load4(v + j));
+        Double4 x = OPM_LOAD4(v + j);
+        Magnitude4(x);
         largest = x > largest ? x : largest;
     }
     double scale = LargestOf(largest, seed);
@@ -224,12 +222,13 @@ OPM_SIMD_CLONES double CopyColumnWithScaleKernel(double* const* a, long column, 
                                                  long last, double* u) {
     u[first] = a[first][column];
     const double seed = std::fabs(u[first]);
-    Double4 largest = Broadcast4(seed);
+    Double4 largest = OPM_BROADCAST4(seed);
     long i = first + 1;
     for (; i + 3 <= last; i += 4) {
         const Double4 x = {a[i][column], a[i + 1][column], a[i + 2][column], a[i + 3][column]};
-        Store4(u + i, x);
-        const Double4 magnitude = Magnitude4(x);
+        OPM_STORE4(u + i, x);
+        Double4 magnitude = x;
+        Magnitude4(magnitude);
         largest = magnitude > largest ? magnitude : largest;
     }
     double scale = LargestOf(largest, seed);
@@ -304,19 +303,19 @@ namespace {
 // before l) are stored back unchanged; rows shorter than four take them one by one.
 __attribute__((always_inline)) inline void UpdateRow(double* row, double factor, const double* v,
                                                      double up, long n, long p, long l,
-                                                     Mask4 keep) {
+                                                     const Mask4& keep) {
     row[p] = row[p] + factor * up;
-    const Double4 factor4 = Broadcast4(factor);
+    const Double4 factor4 = OPM_BROADCAST4(factor);
     long j = l;
     for (; j + 3 <= n; j += 4) {
-        Store4(row + j, Load4(row + j) + factor4 * Load4(v + j));
+        OPM_STORE4(row + j, OPM_LOAD4(row + j) + factor4 * OPM_LOAD4(v + j));
     }
     if (j > n) {
         return;
     }
     if (n >= 4) {
-        const Double4 old = Load4(row + n - 3);
-        Store4(row + n - 3, keep ? old : old + factor4 * Load4(v + n - 3));
+        const Double4 old = OPM_LOAD4(row + n - 3);
+        OPM_STORE4(row + n - 3, keep ? old : old + factor4 * OPM_LOAD4(v + n - 3));
         return;
     }
     for (; j <= n; ++j) {
@@ -327,8 +326,8 @@ __attribute__((always_inline)) inline void UpdateRow(double* row, double factor,
 OPM_SIMD_CLONES void ReflectRowsKernel(double* const* a, long firstRow, long lastRow,
                                        const double* v, double up, double b, long n, long p,
                                        long l) {
-    const Double4 up4 = Broadcast4(up);
-    const Double4 b4 = Broadcast4(b);
+    const Double4 up4 = OPM_BROADCAST4(up);
+    const Double4 b4 = OPM_BROADCAST4(b);
     const long rest = (n - l + 1) % 4; // elements after the whole vectors
     const Mask4 keep = {rest < 4 ? -1 : 0, rest < 3 ? -1 : 0, rest < 2 ? -1 : 0, 0};
     long r = firstRow;
@@ -340,7 +339,7 @@ OPM_SIMD_CLONES void ReflectRowsKernel(double* const* a, long firstRow, long las
         double* const r3 = a[r + 3];
         Double4 sums = Double4{r0[p], r1[p], r2[p], r3[p]} * up4;
         for (long j = l; j <= n; ++j) {
-            sums = sums + Double4{r0[j], r1[j], r2[j], r3[j]} * Broadcast4(v[j]);
+            sums = sums + Double4{r0[j], r1[j], r2[j], r3[j]} * OPM_BROADCAST4(v[j]);
         }
         const Double4 factors = sums * b4;
         UpdateRow(r0, factors[0], v, up, n, p, l, keep);

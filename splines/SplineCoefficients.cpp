@@ -8,10 +8,7 @@ namespace opm::detail::splines {
 
 namespace {
 
-using simd::Broadcast4;
 using simd::Double4;
-using simd::Load4;
-using simd::Store4;
 
 // True when [a, a + count) and [b, b + count) share an element (pointers compared as the
 // standard library orders them, which is total even across arrays).
@@ -22,18 +19,18 @@ bool Overlap(const double* a, const double* b, long count) {
 
 OPM_SIMD_CLONES void WriteSideBySide(const double* y, const double* h, const double* m, long n,
                                      double* cubicCoef, double* quadCoef, double* linCoef) {
-    const Double4 six = Broadcast4(6.0);
-    const Double4 half = Broadcast4(0.5);
-    const Double4 two = Broadcast4(2.0);
+    const Double4 six = OPM_BROADCAST4(6.0);
+    const Double4 half = OPM_BROADCAST4(0.5);
+    const Double4 two = OPM_BROADCAST4(2.0);
     long i = 1;
     for (; i + 3 <= n - 1; i += 4) {
-        const Double4 hi = Load4(h + i);
-        const Double4 mi = Load4(m + i);
-        const Double4 mNext = Load4(m + i + 1);
-        Store4(cubicCoef + i, (mNext - mi) / (six * hi));
-        Store4(quadCoef + i, half * mi);
-        Store4(linCoef + i,
-               (Load4(y + i + 1) - Load4(y + i)) / hi - (mNext * hi + two * hi * mi) / six);
+        const Double4 hi = OPM_LOAD4(h + i);
+        const Double4 mi = OPM_LOAD4(m + i);
+        const Double4 mNext = OPM_LOAD4(m + i + 1);
+        OPM_STORE4(cubicCoef + i, (mNext - mi) / (six * hi));
+        OPM_STORE4(quadCoef + i, half * mi);
+        OPM_STORE4(linCoef + i, (OPM_LOAD4(y + i + 1) - OPM_LOAD4(y + i)) / hi -
+                                    (mNext * hi + two * hi * mi) / six);
     }
     for (; i <= n - 1; ++i) {
         cubicCoef[i] = (m[i + 1] - m[i]) / (6.0 * h[i]);

@@ -14,7 +14,7 @@ OPM_SIMD_CLONES bool Ascends(const double* x, long first, long last) {
     Mask4 descent = {0, 0, 0, 0};
     long j = first;
     for (; j + 4 <= last; j += 4) {
-        descent |= !(Load4(x + j) <= Load4(x + j + 1));
+        descent |= !(OPM_LOAD4(x + j) <= OPM_LOAD4(x + j + 1));
     }
     bool ascends = !Any4(descent);
     for (; j < last; ++j) {

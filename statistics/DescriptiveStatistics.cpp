@@ -22,8 +22,8 @@ OPM_SIMD_CLONES bool CopyFindingNaN(const double* src, INT_PTR n, double* dst) {
     Mask4 nan = {0, 0, 0, 0};
     INT_PTR i = 0;
     for (; i + 4 <= n; i += 4) {
-        const Double4 v = Load4(src + i);
-        Store4(dst + i, v);
+        const Double4 v = OPM_LOAD4(src + i);
+        OPM_STORE4(dst + i, v);
         nan |= v != v;
     }
     bool found = Any4(nan);
@@ -38,10 +38,10 @@ OPM_SIMD_CLONES bool CopyFindingNaN(const double* src, INT_PTR n, double* dst) {
 // zeros it returns is left open.
 OPM_SIMD_CLONES double Largest(const double* a, INT_PTR k) {
     using namespace opm::detail::simd;
-    Double4 largest = Broadcast4(a[0]);
+    Double4 largest = OPM_BROADCAST4(a[0]);
     INT_PTR i = 0;
     for (; i + 4 <= k; i += 4) {
-        const Double4 v = Load4(a + i);
+        const Double4 v = OPM_LOAD4(a + i);
         largest = v > largest ? v : largest;
     }
     double result = std::max(std::max(largest[0], largest[1]), std::max(largest[2], largest[3]));
