@@ -1,15 +1,14 @@
-// Binding of the external scientific-routines library, libTorvik.so.
+// Binding of the external scientific-routines library: libTorvik.so on Linux, Torvik.dll on
+// Windows (the "library file name" below).
 //
-// Constructing an ExternalRoutineBinding loads libTorvik.so from the directory of this module's
+// Constructing an ExternalRoutineBinding loads that library from the directory of this module's
 // own file and fills the four entry slots; destroying it releases the library. The module makes
-// one binding object in its static initialisation and puts its destruction on the module's exit
-// list (see ModuleEntry.h).
+// one binding object in its static initialisation and puts its destruction on the runtime's
+// exit list (see ModuleEntry.h).
 #pragma once
 
 #include "frame/ExternalRoutines.h"
 #include "frame/OsLayer.h"
-
-#include <string>
 
 namespace opm::detail {
 
@@ -28,19 +27,21 @@ public:
     // Load, in this order:
     //  1. increment the binding count;
     //  2. if the library is already loaded, return (it is loaded once however many objects);
-    //  3. the module's directory: os.OwnModulePath() up to and including its last '/'; a path
-    //     without '/' raises std::runtime_error("Unable to locate DLL directory!") and nothing is
-    //     shown or loaded;
-    //  4. load "<directory>libTorvik.so" by that full path (no search path) and keep the handle;
-    //     when it cannot be loaded: the fatal message "Unable to load libTorvik.so" with the
-    //     caption "DLL load failure", then exit status 1;
+    //  3. the module's directory: os.OwnModulePath() up to and including its last directory
+    //     separator (LastDirectorySeparator: '/' on POSIX, '\\' on Windows); a path without one
+    //     raises std::runtime_error("Unable to locate DLL directory!") and nothing is shown or
+    //     loaded;
+    //  4. load "<directory><library file name>" by that full path (no search path) and keep the
+    //     handle; when it cannot be loaded: the fatal message "Unable to load " followed by the
+    //     library file name (not the path) with the caption "DLL load failure", then exit
+    //     status 1;
     //  5. resolve lesqso, stline, sci_err_code and stgssm in this order, storing each slot right
     //     after its own lookup (for sci_err_code the address of the library's int variable); at
     //     the first name that cannot be resolved: the fatal message
     //     "Unable to get proc address for <name>" with the caption "DLL Load failure", then exit
     //     status 1 (slots resolved before it stay stored, later names are not looked up).
-    // The names are narrow already on this platform, so no text conversion (and none of its
-    // failures) takes place.
+    // Every text is OsChar text (UTF-16 on Windows); the layer makes whatever conversion its
+    // lookup needs (see OsLayer.h), and a failure of it leaves this constructor.
     ExternalRoutineBinding(ExternalLibraryState& state, const OsLayer& os);
 
     // Release: decrement the binding count; when it reaches zero, release the library and set the
@@ -53,14 +54,14 @@ public:
     ExternalRoutineBinding& operator=(const ExternalRoutineBinding&) = delete;
 
 private:
-    void* ResolveOrExit(const char* name) const;
+    void* ResolveOrExit(const OsChar* name) const;
 
     ExternalLibraryState& m_state;
     const OsLayer& m_os;
 };
 
-// The directory of the file at modulePath, with its trailing '/'. A path without '/' raises
-// std::runtime_error("Unable to locate DLL directory!").
-std::string ModuleDirectory(const std::string& modulePath);
+// The directory of the file at modulePath, with its trailing separator. A path without a
+// separator raises std::runtime_error("Unable to locate DLL directory!").
+OsString ModuleDirectory(const OsString& modulePath);
 
 } // namespace opm::detail

@@ -1,4 +1,4 @@
-// The module-wide entry slots of the external scientific-routines library (libTorvik.so).
+// The module-wide entry slots of the external routines library (libTorvik.so, Torvik.dll).
 //
 // The binding fills them when the module is loaded and clears them when it is released; in
 // between they are only read (by Statistics::Line, Statistics::GaussSmooth and

@@ -6,10 +6,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace opm::detail {
 
-const PosixOsLayer kPosixOsLayer{};
+const PlatformOsLayer kPlatformOsLayer{};
 
 namespace {
 
@@ -30,12 +31,17 @@ std::string ExecutablePath() {
 
 } // namespace
 
-void* PosixOsLayer::OwnModuleHandle() const {
+OsString::size_type LastDirectorySeparator(const OsString& path) {
+    const char* last = std::strrchr(path.c_str(), '/');
+    return last == nullptr ? OsString::npos : OsString::size_type(last - path.c_str());
+}
+
+void* PlatformOsLayer::OwnModuleHandle() const {
     Dl_info info{};
     return FindOwnImage(info) ? info.dli_fbase : nullptr;
 }
 
-std::string PosixOsLayer::OwnModulePath() const {
+std::string PlatformOsLayer::OwnModulePath() const {
     Dl_info info{};
     if (FindOwnImage(info) && info.dli_fname != nullptr && info.dli_fname[0] != '\0') {
         return info.dli_fname;
@@ -43,24 +49,24 @@ std::string PosixOsLayer::OwnModulePath() const {
     return ExecutablePath();
 }
 
-void* PosixOsLayer::LoadLibrary(const std::string& fullPath) const {
+void* PlatformOsLayer::LoadLibrary(const std::string& fullPath) const {
     return dlopen(fullPath.c_str(), RTLD_NOW | RTLD_LOCAL);
 }
 
-void* PosixOsLayer::ResolveEntry(void* library, const char* name) const {
+void* PlatformOsLayer::ResolveEntry(void* library, const char* name) const {
     return dlsym(library, name);
 }
 
-void PosixOsLayer::ReleaseLibrary(void* library) const {
+void PlatformOsLayer::ReleaseLibrary(void* library) const {
     dlclose(library);
 }
 
-void PosixOsLayer::ShowFatalMessage(const char* caption, const std::string& text) const {
+void PlatformOsLayer::ShowFatalMessage(const char* caption, const std::string& text) const {
     std::fprintf(stderr, "%s: %s\n", caption, text.c_str());
     std::fflush(stderr);
 }
 
-void PosixOsLayer::ExitProcess(int status) const {
+void PlatformOsLayer::ExitProcess(int status) const {
     std::exit(status);
 }
 

@@ -15,23 +15,6 @@ using opm::fuzz::FuzzInput;
 
 constexpr double kUntouched = -3.5e300;
 
-// Inputs of the classes that libTorvik's least-squares solver and stline are known to get
-// wrong; the solver is being rebuilt, and until then the smoke run skips them (the reproducers
-// are kept as seeds). Entries outside 2^-200..2^200 (zero allowed) can make the solver loop
-// forever or fail its checks; stline misjudges abscissae that are all equal but do not average
-// back to themselves, and overflows its sums for magnitudes near the largest double.
-bool KnownSolverDefect(const std::vector<double>& values) {
-    return std::any_of(values.begin(), values.end(), [](double v) {
-        return v != 0.0 && std::isfinite(v) &&
-               !(std::fabs(v) >= 0x1p-200 && std::fabs(v) <= 0x1p200);
-    });
-}
-bool KnownStlineDefect(const std::vector<double>& x, const std::vector<double>& y, int n) {
-    const auto end = x.begin() + n;
-    const bool allEqual = std::all_of(x.begin(), end, [&](double v) { return v == x[0]; });
-    return allEqual || KnownSolverDefect(x) || KnownSolverDefect(y);
-}
-
 // m rows (up to 4 * 255 + 4, beyond the solver's row compression) that repeat the up to 10
 // distinct rows read, so that a short input can describe a tall system.
 void LeastSquares(FuzzInput& in) {
@@ -49,9 +32,6 @@ void LeastSquares(FuzzInput& in) {
     }
     for (int i = 0; i < n; ++i) {
         xRows.push_back(x.data() + i * nb);
-    }
-    if (KnownSolverDefect(a) || KnownSolverDefect(b)) {
-        return;
     }
     const int code = lesqso(m, n, m, n, aRows.data(), bRows.data(), nb, xRows.data());
     OPM_FUZZ_CHECK(code == sci_err_code && code >= 0 && code <= 5, "a code from the table");
@@ -77,7 +57,9 @@ void Line(FuzzInput& in) {
                        "a refused line writes nothing");
         return;
     }
-    if (KnownStlineDefect(x, y, n)) {
+    if (code == 5) { // a result beyond the range of double
+        OPM_FUZZ_CHECK(out[0] == kUntouched && out[1] == kUntouched && out[2] == kUntouched,
+                       "an out-of-range line writes nothing");
         return;
     }
     const bool allEqual =

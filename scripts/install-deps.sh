@@ -8,6 +8,13 @@ packages=(
     cmake g++ pkg-config libgtest-dev libbenchmark-dev liblapack-dev
     # the tsan and fuzz presets: clang with its sanitizer and libFuzzer runtimes
     clang libclang-rt-14-dev
+    # the Windows DLLs (MinGW-w64, POSIX threads) and their tests under Wine, which runs them
+    # without a display; GoogleTest's sources and Eigen (the tests' oracle) serve the cross build
+    mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 googletest
+    libeigen3-dev
+    # the Python package (python/): its build, its tests and its fresh-venv installation
+    python3-dev python3-venv pybind11-dev python3-numpy python3-scipy python3-pytest
+    python3-dask python3-distributed
 )
 
 need=()

@@ -4,10 +4,13 @@
 // The range and the context samples around it are copied into work storage; every pass reads
 // one buffer and writes the other, so a pass sees only the values of the previous pass, and the
 // context is never written. The result goes back into the caller's range only at the end.
+// Samples so large that a weighted sum could overflow are smoothed divided by a power of two.
 #include "torvik/ErrorCodes.h"
+#include "torvik/PowerOfTwo.h"
 #include "torvik/Torvik.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <exception>
 #include <vector>
@@ -54,17 +57,29 @@ extern "C" int stgssm(double* data, int n, int first, int last, int halfWidth, i
     if (!ValidArguments(data, n, first, last, halfWidth, passes)) {
         return -torvik::RecordOutcome(torvik::kBadArguments);
     }
-    const int reach = std::min(halfWidth, n - 1);
-    const int low = std::max(0, first - reach);
-    // last + reach can pass INT_MAX for an array of nearly INT_MAX samples.
-    const int high =
-        static_cast<int>(std::min<long long>(n - 1, static_cast<long long>(last) + reach));
-    if (!torvik::AllFinite(data + low, static_cast<long long>(high) - low + 1)) {
+    // In long long: last + reach can pass INT_MAX.
+    const long long reach = std::min(halfWidth, n - 1);
+    const long long low = std::max(0LL, first - reach);
+    const long long high = std::min(static_cast<long long>(n) - 1, last + reach);
+    if (!torvik::AllFinite(data + low, high - low + 1)) {
         return -torvik::RecordOutcome(torvik::kNonFinite);
     }
     try {
-        const std::vector<double> weights = HalfKernel(halfWidth, reach);
+        const std::vector<double> weights = HalfKernel(halfWidth, int(reach));
         std::vector<double> current(data + low, data + high + 1);
+        // A weighted sum of up to 2 reach + 1 samples, each weight at most 1, stays finite below
+        // this magnitude.
+        double largest = 0.0;
+        for (const double v : current) {
+            largest = std::max(largest, std::fabs(v));
+        }
+        const bool scaled = largest > DBL_MAX / (2.0 * double(reach) + 1.0);
+        const torvik::PowerOfTwo scale(scaled ? largest : 1.0);
+        if (scaled) {
+            for (double& v : current) {
+                v = scale.Divide(v);
+            }
+        }
         std::vector<double> next(current);
         const long long begin = first - low;
         const long long end = last - low;
@@ -74,11 +89,16 @@ extern "C" int stgssm(double* data, int n, int first, int last, int halfWidth, i
             }
             current.swap(next);
         }
-        // Sums of samples near the largest double can overflow: reported, data left untouched.
-        if (!torvik::AllFinite(current.data() + begin, end - begin + 1)) {
-            return -torvik::RecordOutcome(torvik::kNoConvergence);
+        for (long long i = begin; i <= end; ++i) {
+            double v = current[std::size_t(i)];
+            if (scaled) {
+                // A weighted mean lies within its samples' range; rounding may push it a unit
+                // past, which unscaled could reach infinity.
+                const double bound = scale.Divide(largest);
+                v = std::ldexp(std::min(bound, std::max(-bound, v)), scale.exponent);
+            }
+            data[first + (i - begin)] = v;
         }
-        std::copy(current.begin() + begin, current.begin() + end + 1, data + first);
         return -torvik::RecordOutcome(torvik::kSuccess);
     } catch (const std::exception&) {
         return -torvik::RecordOutcome(torvik::kOutOfMemory);

@@ -20,10 +20,15 @@
 #include <string>
 #include <type_traits>
 
-// Platform-style scalar types used by the framework's interfaces.
+// Platform-style scalar types used by the framework's interfaces. On Windows they are the
+// platform's own (as <windows.h> declares them), so hosts may include both headers.
 typedef int BOOL;
+#if defined(_WIN32) && !defined(NO_STRICT)
+typedef struct HINSTANCE__* HINSTANCE;
+#else
 typedef void* HINSTANCE;
-typedef void* HMODULE;
+#endif
+typedef HINSTANCE HMODULE;
 typedef void* LPVOID;
 typedef unsigned long DWORD;
 typedef std::intptr_t INT_PTR;

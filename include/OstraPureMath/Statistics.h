@@ -65,8 +65,8 @@ OPM_API int Line(double* x, double* y, int n, double& r1, double& r2, double& r3
 // k = -halfWidth..halfWidth, renormalised where the kernel meets the array's ends; the samples
 // outside [first, last] are read as context and not written. The result is 0 on success, -1
 // for bad arguments, -3 for a NaN or infinity among the samples read, -4 when work storage is
-// lacking, -5 when a smoothed value overflows (samples near the largest double); data is
-// untouched on every failure. Arrays of up to INT_MAX samples are accepted. A null stgssm slot ends
+// lacking; data is untouched on every failure. Samples near the largest double are smoothed
+// without overflow. Arrays of up to INT_MAX samples are accepted. A null stgssm slot ends
 // the process with exit(1) and no message.
 OPM_API int GaussSmooth(double* data, int p1, int p2, int p3, int p4, int p5);
 

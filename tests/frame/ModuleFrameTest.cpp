@@ -1,27 +1,47 @@
-// The module frame and the binding of libTorvik.so: first driven through fake OS and framework
-// layers (the fixture is both and logs every call, so a test sees the order across the two), then
-// for real in child processes (LoadHost.cpp) that load a copy of the built libOstraPureMath.so.
+// The module frame and the binding of the external routines library, driven through fake OS and
+// framework layers (the fixture is both and logs every call, so a test sees the order across the
+// two), and the binding over the platform's real layer. The library itself is loaded for real in
+// child processes by ModuleLoadPosixTest.cpp and ModuleLoadWin32Test.cpp.
+#include "FrameTestSupport.h"
 #include "frame/ModuleEntry.h"
-
-#include <dlfcn.h>
-#include <stdlib.h>
-#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <set>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace opm::detail::test {
 namespace {
+
+// The platform's file names and paths: the fake module's path and the library loaded beside it.
+#if defined(_WIN32)
+constexpr const char* kModuleFile = "OstraPureMath.dll";
+constexpr const char* kLibraryFile = "Torvik.dll";
+constexpr const char* kModulePath = "C:\\Host\\lib\\OstraPureMath.dll";
+constexpr const char* kLibraryPath = "C:\\Host\\lib\\Torvik.dll";
+#else
+constexpr const char* kModuleFile = "libOstraPureMath.so";
+constexpr const char* kLibraryFile = "libTorvik.so";
+constexpr const char* kModulePath = "/opt/host/lib/libOstraPureMath.so";
+constexpr const char* kLibraryPath = "/opt/host/lib/libTorvik.so";
+#endif
+
+// The fake logs plain text; the names and paths here are ASCII.
+std::string Narrow(const OsString& text) {
+    std::string out;
+    for (const OsChar c : text) {
+        out += static_cast<char>(c);
+    }
+    return out;
+}
+OsString Os(const std::string& text) {
+    return OsString(text.begin(), text.end());
+}
 
 using CallLog = std::vector<std::string>;
 struct ProcessExit { // what the fake ExitProcess throws instead of ending the test program
@@ -43,7 +63,7 @@ std::string Filled(const ExternalRoutineSlots& s) {
 }
 
 const CallLog kBindLog = {"path",
-                          "load /opt/host/lib/libTorvik.so",
+                          std::string("load ") + kLibraryPath,
                           "resolve lesqso 0000",
                           "resolve stline 1000",
                           "resolve sci_err_code 1100",
@@ -58,27 +78,27 @@ const CallLog kAttachLog = [] { // raw hook, binding, entry function
 class FrameTest : public ::testing::Test, public OsLayer, public FrameworkLayer {
 protected:
     void* OwnModuleHandle() const override { return nullptr; }
-    std::string OwnModulePath() const override { return Log("path"), modulePath; }
-    void* LoadLibrary(const std::string& path) const override {
-        Log("load " + path);
-        return real ? kPosixOsLayer.LoadLibrary(path) : libraryPresent ? &g_library : nullptr;
+    OsString OwnModulePath() const override { return Log("path"), Os(modulePath); }
+    void* LoadLibrary(const OsString& path) const override {
+        Log("load " + Narrow(path));
+        return real ? kPlatformOsLayer.LoadLibrary(path) : libraryPresent ? &g_library : nullptr;
     }
-    void* ResolveEntry(void* handle, const char* name) const override {
-        Log(std::string("resolve ") + name + " " + Filled(slots) +
+    void* ResolveEntry(void* handle, const OsChar* name) const override {
+        Log("resolve " + Narrow(name) + " " + Filled(slots) +
             (handle == &g_library ? "" : " wrong handle"));
         if (real) {
-            return kPosixOsLayer.ResolveEntry(handle, name);
+            return kPlatformOsLayer.ResolveEntry(handle, name);
         }
-        return missing.count(name) != 0 ? nullptr : &g_entries.at(name);
+        return missing.count(Narrow(name)) != 0 ? nullptr : &g_entries.at(Narrow(name));
     }
     void ReleaseLibrary(void* handle) const override {
         Log(handle == &g_library ? "release" : "release wrong handle");
         if (real) {
-            kPosixOsLayer.ReleaseLibrary(handle);
+            kPlatformOsLayer.ReleaseLibrary(handle);
         }
     }
-    void ShowFatalMessage(const char* caption, const std::string& text) const override {
-        Log(std::string("message ") + caption + ": " + text);
+    void ShowFatalMessage(const OsChar* caption, const OsString& text) const override {
+        Log("message " + Narrow(caption) + ": " + Narrow(text));
     }
     [[noreturn]] void ExitProcess(int status) const override {
         Log("exit " + std::to_string(status));
@@ -86,7 +106,7 @@ protected:
     }
     AFX_MODULE_STATE* GetModuleState() const override { return Log("module state"), &state; }
     BOOL InitExtensionModule(AFX_EXTENSION_MODULE& r, HMODULE module) const override {
-        Log("init " + Record(r) + (module == &g_instance ? " instance" : " wrong instance"));
+        Log("init " + Record(r) + (module == instance ? " instance" : " wrong instance"));
         return initResult;
     }
     void CreateLibrary(AFX_EXTENSION_MODULE& r, BOOL bSystem) const override {
@@ -119,7 +139,7 @@ protected:
     CRuntimeClass earlierClass{"Earlier", nullptr}; // on the lists before the module attaches
     COleObjectFactory* const earlierFactory = reinterpret_cast<COleObjectFactory*>(&g_factory);
     mutable AFX_MODULE_STATE state{&earlierClass, earlierFactory, nullptr, nullptr, nullptr};
-    std::string modulePath = "/opt/host/lib/libOstraPureMath.so";
+    std::string modulePath = kModulePath;
     bool libraryPresent = true;
     bool real = false; // the library calls go to the POSIX layer
     std::set<std::string> missing;
@@ -128,7 +148,7 @@ protected:
     ExternalLibraryState library{0, nullptr, &slots};
     ModuleFrame frame{*this, *this, library};
     std::optional<ExternalRoutineBinding> binding;
-    HINSTANCE const instance = &g_instance;
+    HINSTANCE const instance = reinterpret_cast<HINSTANCE>(&g_instance);
 };
 
 struct BindCase {
@@ -158,25 +178,36 @@ TEST_P(BindingBranches, StopAtTheFirstFailureWithItsMessageAndStatusOne) {
 
 INSTANTIATE_TEST_SUITE_P(
     All, BindingBranches,
-    ::testing::Values(BindCase{{}, true, 6, "", "1111"},
-                      BindCase{
-                          {}, false, 2, "DLL load failure: Unable to load libTorvik.so", "0000"},
-                      BindCase{{"lesqso"}, true, 3, NoEntry("lesqso"), "0000"},
-                      BindCase{{"stline", "stgssm"}, true, 4, NoEntry("stline"), "1000"},
-                      BindCase{{"sci_err_code"}, true, 5, NoEntry("sci_err_code"), "1100"},
-                      BindCase{{"stgssm"}, true, 6, NoEntry("stgssm"), "1110"}));
+    ::testing::Values(
+        BindCase{{}, true, 6, "", "1111"},
+        BindCase{
+            {}, false, 2, std::string("DLL load failure: Unable to load ") + kLibraryFile, "0000"},
+        BindCase{{"lesqso"}, true, 3, NoEntry("lesqso"), "0000"},
+        BindCase{{"stline", "stgssm"}, true, 4, NoEntry("stline"), "1000"},
+        BindCase{{"sci_err_code"}, true, 5, NoEntry("sci_err_code"), "1100"},
+        BindCase{{"stgssm"}, true, 6, NoEntry("stgssm"), "1110"}));
 
+// Paths written with '/' as the separator and '\\' as an ordinary character; on Windows the two
+// trade places, as the platform's separator is '\\'.
 struct DirectoryCase {
     const char* modulePath;
-    const char* loaded; // the path loaded; null when the path has no directory
+    const char* directory; // where the library is loaded from; null when the path has none
 };
+std::string OnThisPlatform(std::string path) {
+#if defined(_WIN32)
+    for (char& c : path) {
+        c = c == '/' ? '\\' : c == '\\' ? '/' : c;
+    }
+#endif
+    return path;
+}
 class ModuleDirectories : public FrameTest, public ::testing::WithParamInterface<DirectoryCase> {};
 
 TEST_P(ModuleDirectories, LoadBesideTheModuleOrRaiseWithoutMessage) {
-    modulePath = GetParam().modulePath;
-    if (GetParam().loaded != nullptr) {
+    modulePath = OnThisPlatform(GetParam().modulePath);
+    if (GetParam().directory != nullptr) {
         Bind();
-        EXPECT_EQ(log.at(1), std::string("load ") + GetParam().loaded);
+        EXPECT_EQ(log.at(1), "load " + OnThisPlatform(GetParam().directory) + kLibraryFile);
         return;
     }
     try {
@@ -189,15 +220,15 @@ TEST_P(ModuleDirectories, LoadBesideTheModuleOrRaiseWithoutMessage) {
     EXPECT_EQ(library.bindingCount, 1); // counted before the directory is looked for
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    All, ModuleDirectories,
-    ::testing::Values(DirectoryCase{"/libOstraPureMath.so", "/libTorvik.so"},
-                      DirectoryCase{"rel/dir/libOstraPureMath.so", "rel/dir/libTorvik.so"},
-                      DirectoryCase{"/opt/odd/", "/opt/odd/libTorvik.so"},
-                      // Only '/' separates directories; a backslash is part of a name.
-                      DirectoryCase{"/opt/a\\b/lib.so", "/opt/a\\b/libTorvik.so"},
-                      DirectoryCase{"", nullptr}, DirectoryCase{"libOstraPureMath.so", nullptr},
-                      DirectoryCase{"C:\\Host\\OstraPureMath.dll", nullptr}));
+INSTANTIATE_TEST_SUITE_P(All, ModuleDirectories,
+                         ::testing::Values(DirectoryCase{"/libOstraPureMath.so", "/"},
+                                           DirectoryCase{"rel/dir/OstraPureMath.dll", "rel/dir/"},
+                                           DirectoryCase{"/opt/odd/", "/opt/odd/"},
+                                           // Only the separator separates; the other is a name's.
+                                           DirectoryCase{"/opt/a\\b/lib.so", "/opt/a\\b/"},
+                                           DirectoryCase{"", nullptr},
+                                           DirectoryCase{"libOstraPureMath.so", nullptr},
+                                           DirectoryCase{"C:\\Host\\OstraPureMath.dll", nullptr}));
 
 TEST_F(FrameTest, BindingStoresEachEntryLoadsOnceAndReleasesWithTheLastObject) {
     ASSERT_EQ(Bind(), 0);
@@ -277,48 +308,12 @@ TEST_F(FrameTest, BindingFailureStopsTheAttachBeforeTheEntryFunction) {
     EXPECT_EQ(frame.Exits().Size(), 0);
 }
 
-// ---- The POSIX layer and the library for real.
-
-namespace fs = std::filesystem;
-
-// A fresh temporary directory, removed with its contents afterwards.
-struct TempDirectory {
-    TempDirectory() {
-        std::string pattern = (fs::temp_directory_path() / "opm-frame-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot create " + pattern);
-        }
-        path = pattern;
-    }
-    ~TempDirectory() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::string Copy(const char* source, const char* name) const {
-        fs::copy_file(source, path / name);
-        return (path / name).string();
-    }
-    fs::path path;
-};
-
-std::string ReadFile(const fs::path& path) {
-    std::ostringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
-}
-
-TEST(PosixOsLayerTest, FindsTheFileAndImageOfTheCodeItRunsIn) {
-    EXPECT_TRUE(fs::equivalent(kPosixOsLayer.OwnModulePath(), "/proc/self/exe"));
-    void* base = kPosixOsLayer.OwnModuleHandle();
-    Dl_info info{};
-    ASSERT_NE(dladdr(base, &info), 0);
-    EXPECT_EQ(info.dli_fbase, base);
-}
+// ---- The binding over the platform's own layer.
 
 TEST_F(FrameTest, RealLayerSlotsReachTheLoadedLibrarysRoutinesAndErrorCode) {
     TempDirectory directory;
-    directory.Copy(OPM_FRAME_FIXTURE_FULL, "libTorvik.so");
-    modulePath = (directory.path / "libOstraPureMath.so").string();
+    directory.Copy(OPM_FRAME_FIXTURE_FULL, kLibraryFile);
+    modulePath = (directory.path / kModuleFile).string();
     real = true;
     ASSERT_EQ(Bind(), 0);
     // The stand-in's routines leave 11, 12 and 13 in its sci_err_code.
@@ -333,56 +328,6 @@ TEST_F(FrameTest, RealLayerSlotsReachTheLoadedLibrarysRoutinesAndErrorCode) {
     binding.reset();
     EXPECT_EQ(Filled(slots), "0000");
 }
-
-struct LoadCase {
-    const char* name;
-    const char* torvik; // copied beside the module as libTorvik.so; null for none
-    int status;
-    const char* out;
-    const char* err;
-};
-class ModuleLoad : public ::testing::TestWithParam<LoadCase> {};
-
-// LoadHost prints the chain's count after the load, at each dlclose and after the unload; the
-// probe stand-in prints it when it is loaded and unloaded. A complete libTorvik.so on the
-// loader's search path must never be used. After a failed load the process ends inside dlopen,
-// where LeakSanitizer could replace status 1 with its own: leak detection is off for those.
-TEST_P(ModuleLoad, RegistersOnceOrPrintsOneLineAndExitsWithStatusOne) {
-    const LoadCase& c = GetParam();
-    TempDirectory directory, decoy;
-    const std::string module = directory.Copy(OPM_OSTRAPUREMATH, "libOstraPureMath.so");
-    if (c.torvik != nullptr) {
-        directory.Copy(c.torvik, "libTorvik.so");
-    }
-    decoy.Copy(OPM_FRAME_FIXTURE_FULL, "libTorvik.so");
-    const fs::path out = directory.path / "out", err = directory.path / "err";
-    const std::string command = "LD_LIBRARY_PATH='" + decoy.path.string() + "' " +
-                                (c.status != 0 ? "ASAN_OPTIONS=detect_leaks=0 '" : "'") +
-                                OPM_FRAME_LOAD_HOST + "' '" + module + "' >'" + out.string() +
-                                "' 2>'" + err.string() + "'";
-    const int status = std::system(command.c_str());
-    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.status);
-    EXPECT_EQ(ReadFile(out), c.out);
-    EXPECT_EQ(ReadFile(err), c.err);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    All, ModuleLoad,
-    ::testing::Values(
-        LoadCase{"RealLibrary", OPM_TORVIK, 0,
-                 "loaded: 1 of 1\ndlclose libOstraPureMath.so: 1\ndlclose libTorvik.so: 0\n"
-                 "unloaded: 0\n",
-                 ""},
-        LoadCase{"Probe", OPM_FRAME_FIXTURE_PROBE, 0,
-                 "torvik init: 0\nloaded: 1 of 1\ndlclose libOstraPureMath.so: 1\n"
-                 "dlclose libTorvik.so: 0\ntorvik fini: 0\nunloaded: 0\n",
-                 ""},
-        LoadCase{"NoLibrary", nullptr, 1, "", "DLL load failure: Unable to load libTorvik.so\n"},
-        LoadCase{"NoStgssm", OPM_FRAME_FIXTURE_NO_STGSSM, 1, "",
-                 "DLL Load failure: Unable to get proc address for stgssm\n"},
-        LoadCase{"NoStlineNorStgssm", OPM_FRAME_FIXTURE_NO_STLINE_STGSSM, 1, "",
-                 "DLL Load failure: Unable to get proc address for stline\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace opm::detail::test

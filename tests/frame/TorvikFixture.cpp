@@ -1,12 +1,17 @@
-// Stand-ins for libTorvik.so: all four exports, or without stgssm, or without stline and stgssm.
-// Each routine leaves its own code in sci_err_code (lesqso 11, stline 12, stgssm 13). The probe
-// also prints the framework chain's count when it is loaded and unloaded.
+// Stand-ins for the external routines library: all four exports, or without stgssm, or without
+// stline and stgssm. Each routine leaves its own code in sci_err_code (lesqso 11, stline 12,
+// stgssm 13). The probe also prints the framework chain's count when it is loaded and unloaded.
 #include <cstdio>
 
-#define FIXTURE_EXPORT extern "C" __attribute__((visibility("default")))
+#if defined(_WIN32)
+#define FIXTURE_VISIBLE __declspec(dllexport)
+#else
+#define FIXTURE_VISIBLE __attribute__((visibility("default")))
+#endif
+#define FIXTURE_EXPORT extern "C" FIXTURE_VISIBLE
 
 extern "C" {
-__attribute__((visibility("default"))) int sci_err_code = 0;
+FIXTURE_VISIBLE int sci_err_code = 0;
 }
 
 FIXTURE_EXPORT int lesqso(int, int, int, int, double**, double**, int, double**) {

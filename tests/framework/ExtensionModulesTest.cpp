@@ -8,8 +8,8 @@
 namespace {
 
 int g_moduleA, g_moduleB;
-HMODULE const kModuleA = &g_moduleA; // handles that no real module has
-HMODULE const kModuleB = &g_moduleB;
+HMODULE const kModuleA = reinterpret_cast<HMODULE>(&g_moduleA); // no real module has these
+HMODULE const kModuleB = reinterpret_cast<HMODULE>(&g_moduleB);
 
 // Saves the module state's list heads and slots, and puts them back afterwards.
 class ExtensionModules : public ::testing::Test {

@@ -1,9 +1,11 @@
 # Checks the dynamic symbol table of a shared library against the exported API.
 #
-#   cmake -DLIBRARY=<path to .so> [-DREQUIRED=<name>] -P CheckExports.cmake
+#   cmake -DLIBRARY=<path to .so or .dll> [-DREQUIRED=<name>] [-DOBJDUMP=<objdump>]
+#         -P CheckExports.cmake
 #
 # Every defined dynamic symbol (nm -D --defined-only, demangled with c++filt) must match one of
-# the patterns below; each one that does not is listed and the script fails. REQUIRED names a
+# the patterns below; each one that does not is listed and the script fails. With OBJDUMP (a
+# Windows DLL) the symbols are the names of the DLL's export table (objdump -p). REQUIRED names a
 # symbol that must be present, so that an empty or unreadable table cannot pass.
 
 if(NOT LIBRARY OR NOT EXISTS "${LIBRARY}")
@@ -47,11 +49,21 @@ function(qualified_name name out)
     set(${out} "${name}" PARENT_SCOPE)
 endfunction()
 
-execute_process(COMMAND nm -D --defined-only "${LIBRARY}"
-                COMMAND c++filt
-                OUTPUT_VARIABLE table RESULT_VARIABLE status ERROR_VARIABLE errors)
+if(OBJDUMP)
+    # The export table's names ("<tab>[ <ordinal>] <name>" lines), made to read like nm's lines
+    # for defined text symbols.
+    execute_process(COMMAND ${OBJDUMP} -p "${LIBRARY}"
+                    COMMAND c++filt
+                    OUTPUT_VARIABLE dump RESULT_VARIABLE status ERROR_VARIABLE errors)
+    string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n(\t\\[[^\n]*\n)*" table "${dump}")
+    string(REGEX REPLACE "\t\\[ *[0-9]+\\] " "0 T " table "${table}")
+else()
+    execute_process(COMMAND nm -D --defined-only "${LIBRARY}"
+                    COMMAND c++filt
+                    OUTPUT_VARIABLE table RESULT_VARIABLE status ERROR_VARIABLE errors)
+endif()
 if(NOT status EQUAL 0)
-    message(FATAL_ERROR "CheckExports: nm failed on ${LIBRARY}: ${errors}")
+    message(FATAL_ERROR "CheckExports: reading the symbols of ${LIBRARY} failed: ${errors}")
 endif()
 
 # Square brackets (as in "[abi:cxx11]") would bind list elements together: replace them first.

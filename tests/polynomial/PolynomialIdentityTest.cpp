@@ -172,8 +172,8 @@ const identity::Recorded kRecorded[] = {
     {"Polynomial::GetY", 0xe4bc97bb1076de62, GetY},
     {"Polynomial::GetFirstDer", 0x6dae8ad319999e5e, GetFirstDer},
     {"Polynomial::Solve", 0xeab7ff261c46824c, Solve},
-    {"Polynomial::GetExtremaX", 0x095630c9a676214d, GetExtremaX},
-    {"Polynomial::ClosedForms", 0xa33f48eabacf0d3d, ClosedForms},
+    {"Polynomial::GetExtremaX", 0x095630c9a676214d, GetExtremaX, true},
+    {"Polynomial::ClosedForms", 0xa33f48eabacf0d3d, ClosedForms, true},
     {"Equation::Polynomial", 0xf542a980d961a08c, EquationPolynomial},
     {"Equation::PolynomialBiSectionSolution", 0x386c232722a73033, Bisection},
 };

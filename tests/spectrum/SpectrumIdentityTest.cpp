@@ -107,9 +107,10 @@ void Windows(Operation& op) {
 
 TEST(SpectrumBitIdentity, EveryOperationHashesAsRecorded) {
     const identity::Recorded table[] = {
-        {"baselines", 0x56987d317de20735ull, Baselines},
-        {"local_noise", 0xf796d97943a1fb17ull, Noise},
-        {"analyse_spectrum", 0xd946a1e2009eabcdull, Analysis},
+        // Spectra made with std::exp; the SNIP baseline's own std::log and std::exp.
+        {"baselines", 0x56987d317de20735ull, Baselines, true},
+        {"local_noise", 0xf796d97943a1fb17ull, Noise, true},
+        {"analyse_spectrum", 0xd946a1e2009eabcdull, Analysis, true},
         {"measure_windows", 0x43f2ce05e672f027ull, Windows},
     };
     identity::ExpectRecordedHashes(table);

@@ -152,8 +152,8 @@ void Centroid(Operation& op) {
 }
 
 const identity::Recorded kRecorded[] = {
-    {"CubicSplines", 0x1d41dafb5c485b17, Build},
-    {"CubicSplineEvalDer", 0xad4903d9c77f4068, EvalAndDer},
+    {"CubicSplines", 0x1d41dafb5c485b17, Build, true}, // ordinates through std::exp
+    {"CubicSplineEvalDer", 0xad4903d9c77f4068, EvalAndDer, true},
     {"CubicSplineIntegrate", 0xeb1d1de7e1697428, Integrate},
     {"CubicSplineSolve", 0xb6070d565dda276d, Solve},
     {"CubicSplineMax", 0xcf4cb854b3895a59, Max},

@@ -138,17 +138,28 @@ inline double QuietNaN() {
 }
 
 // One operation: its name, the hash recorded for it, and the function that runs its cases.
+// mathLibrary marks an operation whose bits pass through the C library's exp, log, pow, cos or
+// acos (in its code or its inputs): the hash is the one glibc gives, and another platform's math
+// library (Windows) may round some of those results a unit otherwise.
 struct Recorded {
     const char* name;
     std::uint64_t hash;
     void (*run)(Operation&);
+    bool mathLibrary = false;
 };
 
-// Runs every operation of the table and compares its hash with the recorded one.
+// Runs every operation of the table and compares its hash with the recorded one; on Windows
+// only where no math library function is involved (the others still run).
 template <std::size_t N> void ExpectRecordedHashes(const Recorded (&table)[N]) {
     for (const Recorded& recorded : table) {
         Operation operation(recorded.name);
         recorded.run(operation);
+#if defined(_WIN32)
+        if (recorded.mathLibrary) {
+            std::printf("%s: bits of glibc's math library, not compared here\n", recorded.name);
+            continue;
+        }
+#endif
         EXPECT_EQ(operation.Value(), recorded.hash)
             << recorded.name << " now hashes to 0x" << std::hex << operation.Value()
             << ": compare the case lists of two builds (OPM_IDENTITY_DUMP)";

@@ -1,14 +1,15 @@
 // Prototypes of the reference LAPACK routines used as independent oracles by the tests and as
 // peers by the benchmarks. Column-major storage; every argument by address; character
-// arguments carry their hidden Fortran length at the end of the list. The drivers that
-// libTorvik.so itself uses (dgeqrf, dgelsy, dgesvd) are declared once, in its own header.
+// arguments carry their hidden Fortran length at the end of the list.
 #pragma once
-
-#include "torvik/LapackDrivers.h"
 
 #include <cstddef>
 
 extern "C" {
+void dgesvd_(const char* jobu, const char* jobvt, const int* m, const int* n, double* a,
+             const int* lda, double* s, double* u, const int* ldu, double* vt, const int* ldvt,
+             double* work, const int* lwork, int* info, std::size_t jobuLength,
+             std::size_t jobvtLength);
 void dgelss_(const int* m, const int* n, const int* nrhs, double* a, const int* lda, double* b,
              const int* ldb, double* s, const double* rcond, int* rank, double* work,
              const int* lwork, int* info);

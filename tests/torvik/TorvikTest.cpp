@@ -1,15 +1,25 @@
-// libTorvik.so on its own: lesqso against exact solutions and LAPACK dgelsd, stline against
-// closed-form sums, stgssm against the kernel it documents; every failure code.
+// libTorvik.so: lesqso against exact solutions and LAPACK dgelsd, stline against closed-form
+// sums, stgssm against the kernel it documents, every failure code; its extended-precision
+// kernels; and the NIST StRD certified fits through the library's PolynomialCoefs and Line.
 #include "torvik/Torvik.h"
+#include "OstraPureMath/LeastSquares.h"
+#include "OstraPureMath/Statistics.h"
+#include "frame/ExternalRoutines.h"
 #include "support/Lapack.h"
+#include "torvik/ExtendedPrecision.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <numeric>
 #include <random>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -67,7 +77,7 @@ std::vector<double> DgelsdSolution(Rows& a, int m, int n, Rows& b, int nb, doubl
     return x;
 }
 
-TEST(Lesqso, ExactSolutionsAndDegreeFivePolynomialWithAbscissaeInTheThousands) {
+TEST(Lesqso, ExactSolutions) {
     const struct {
         int m, n;
         std::vector<double> a, x;
@@ -90,17 +100,6 @@ TEST(Lesqso, ExactSolutionsAndDegreeFivePolynomialWithAbscissaeInTheThousands) {
         EXPECT_EQ(sci_err_code, 0);
         ExpectRelativelyNear(x.data, c.x, 1e-13);
     }
-    // Descending powers of 1000..3950, constant column last: an unscaled solver loses digits.
-    const std::vector<double> coefficients = {2.5e-17, -3.0e-13, 1.5e-9, -4.0e-6, 0.75, 120.0};
-    Rows a(60, 6), b(60, 1), x(6, 1);
-    for (int i = 0; i < 60; ++i) {
-        for (int j = 0; j < 6; ++j) {
-            a.at(i, j) = std::pow(1000.0 + 50.0 * i, double(5 - j));
-            b.at(i, 0) += coefficients[std::size_t(j)] * a.at(i, j);
-        }
-    }
-    EXPECT_EQ(lesqso(60, 6, 60, 6, a.get(), b.get(), 1, x.get()), 0);
-    ExpectRelativelyNear(x.data, coefficients, 1e-9);
 }
 
 TEST(Lesqso, AgreesWithLapackOnRandomProblems) {
@@ -181,6 +180,10 @@ TEST(Lesqso, AliasedSolutionRowsAndFailuresThatLeaveTheSolutionUntouched) {
         EXPECT_EQ(sci_err_code, c.code);
         EXPECT_EQ(x.data, (std::vector<double>{42, 43}));
     }
+    // Finite data whose solution, 1e600, is beyond the range of double.
+    Rows tiny(2, 1, {1e-300, 2e-300}), huge(2, 1, {1e300, 2e300}), x(1, 1, {42});
+    EXPECT_EQ(lesqso(2, 1, 2, 1, tiny.get(), huge.get(), 1, x.get()), 5);
+    EXPECT_EQ(x.data, (std::vector<double>{42}));
 }
 
 TEST(Stline, ExactAndNoisyLinesAgainstClosedFormSums) {
@@ -212,23 +215,37 @@ TEST(Stline, ExactAndNoisyLinesAgainstClosedFormSums) {
     }
 }
 
-TEST(Stline, DegenerateAndInvalidInput) {
-    double x[] = {2, 2, 2}, y[] = {1, 2, 6}, flat[] = {4, 4, 4}, xs[] = {1, 2, 3};
-    double b0 = 9, b1 = 9, r = 9;
-    EXPECT_EQ(stline(x, y, 3, &b0, &b1, &r), 2); // equal abscissae: mean of y, 0, 0
-    EXPECT_EQ(sci_err_code, 2);
-    EXPECT_EQ(std::vector<double>({b0, b1, r}), (std::vector<double>{3, 0, 0}));
-    EXPECT_EQ(stline(xs, flat, 3, &b0, &b1, &r), 0); // no spread in y: r = 0
-    EXPECT_EQ(b0, 4.0);
-    EXPECT_EQ(r, 0.0);
-    double nanY[] = {1, kNaN, 2};
+TEST(Stline, DegenerateExtremeAndInvalidInput) {
+    const double big = 1e308;
+    const struct {
+        std::vector<double> x, y;
+        int code;
+        double intercept, slope, r;
+    } lines[] = {
+        {{2, 2, 2}, {1, 2, 6}, 2, 3, 0, 0},             // equal abscissae: mean of y, 0, 0
+        {{0.1, 0.1, 0.1}, {1, 2, 4}, 2, 7.0 / 3, 0, 0}, // their mean does not round back to 0.1
+        {{big, big}, {big, big}, 2, big, 0, 0},         // sums beyond the range of double
+        {{big, -big}, {big, big / 10}, 0, 0.55 * big, 0.45, 1},
+        {{1, 2, 3}, {4, 4, 4}, 0, 4, 0, 0}, // no spread in y: r = 0
+    };
+    for (auto c : lines) {
+        double b0 = 9, b1 = 9, r = 9;
+        EXPECT_EQ(stline(c.x.data(), c.y.data(), int(c.x.size()), &b0, &b1, &r), c.code);
+        EXPECT_EQ(sci_err_code, c.code);
+        EXPECT_DOUBLE_EQ(b0, c.intercept); // to 4 units in the last place
+        EXPECT_DOUBLE_EQ(b1, c.slope);
+        EXPECT_DOUBLE_EQ(r, c.r);
+    }
+    double xs[] = {1, 2, 3}, y[] = {1, 2, 6}, nanY[] = {1, kNaN, 2}, tiny[] = {0, 1e-300},
+           huge[] = {0, 1e300}, b0 = 9, b1 = 9, r = 9;
     const struct {
         double *x, *y;
         int n;
         double* out;
         int code;
     } cases[] = {{xs, y, 1, &b0, 1},       {xs, y, 0, &b0, 1},     {nullptr, y, 3, &b0, 1},
-                 {xs, nullptr, 3, &b0, 1}, {xs, y, 3, nullptr, 1}, {xs, nanY, 3, &b0, 3}};
+                 {xs, nullptr, 3, &b0, 1}, {xs, y, 3, nullptr, 1}, {xs, nanY, 3, &b0, 3},
+                 {tiny, huge, 2, &b0, 5}}; // a slope of 1e600
     for (const auto& c : cases) {
         b0 = b1 = r = 9;
         EXPECT_EQ(stline(c.x, c.y, c.n, c.out, &b1, &r), c.code);
@@ -241,10 +258,12 @@ TEST(Stgssm, ConstantStaysConstantAndAnImpulseGivesTheNormalisedKernel) {
     const int cases[][5] = {
         {30, 0, 29, 5, 1}, {30, 0, 3, 7, 3}, {12, 9, 11, 2, 2}, {1, 0, 0, 4, 1}};
     for (const auto& [n, first, last, halfWidth, passes] : cases) { // kernel truncated at ends
-        std::vector<double> data(std::size_t(n), 3.75);
-        EXPECT_EQ(stgssm(data.data(), n, first, last, halfWidth, passes), 0);
-        for (const double v : data) {
-            EXPECT_DOUBLE_EQ(v, 3.75);
+        for (const double value : {3.75, -DBL_MAX}) { // weighted sums of DBL_MAX overflow
+            std::vector<double> data(std::size_t(n), value);
+            EXPECT_EQ(stgssm(data.data(), n, first, last, halfWidth, passes), 0);
+            for (const double v : data) {
+                EXPECT_DOUBLE_EQ(v, value);
+            }
         }
     }
     std::vector<double> data(41, 0.0), kernel;
@@ -294,6 +313,173 @@ TEST(Stgssm, ContextIsReadNotWrittenAndFailuresReturnTheNegatedCode) {
     EXPECT_EQ(bad[3], 4.0);
     EXPECT_EQ(stgssm(bad.data(), 8, 4, 5, 2, 1), 0); // beyond reach: not read
     EXPECT_TRUE(std::isnan(bad[1]));
+}
+
+// Sums that double arithmetic loses entirely, in both extended kernels: long double where the
+// exact value fits its 64 bits, double-double always (the kernel every platform can fall back on).
+TEST(ExtendedPrecision, RecoversWhatDoubleRoundsAway) {
+    const double e30 = 0x1p-30, e52 = 0x1p-52;
+    const struct {
+        double a, b, c, exact; // a * b - c
+        bool fitsLongDouble;
+    } cases[] = {
+        {1 + e30, 1 - e30, 1, -0x1p-60, true},
+        {1 + e52, 1 - e52, 1, -0x1p-104, false},
+        {1e16 + 2, 1, 1e16, 2, true},
+        {3, 1.0 / 3, 1, -0x1p-54, true}, // 1/3 rounded down by 2^-54 / 3
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(torvik::Rounded(torvik::DoubleDouble(c.a) * c.b - torvik::DoubleDouble(c.c)),
+                  c.exact);
+        if (c.fitsLongDouble && torvik::kLongDoubleIsWider) {
+            EXPECT_EQ(torvik::Rounded(static_cast<long double>(c.a) * c.b - c.c), c.exact);
+        }
+    }
+    // Division and accumulation keep about 104 bits.
+    const torvik::DoubleDouble third = torvik::DoubleDouble(1.0) / torvik::DoubleDouble(3.0);
+    EXPECT_LE(std::fabs(torvik::Rounded(third * 3.0 - torvik::DoubleDouble(1.0))), 0x1p-104);
+    torvik::DoubleDouble sum(1.0);
+    for (const double term : {1e-30, -1.0, 1e-30}) {
+        torvik::Accumulate(sum, torvik::DoubleDouble(term));
+    }
+    EXPECT_EQ(torvik::Rounded(sum), 2e-30);
+}
+
+// Runs a test with the library's entry slots filled by libTorvik.so itself.
+class ThroughTheLibrary : public ::testing::Test {
+protected:
+    void SetUp() override {
+        opm::detail::g_externalRoutines = {lesqso, stline, &sci_err_code, stgssm};
+    }
+    void TearDown() override { opm::detail::g_externalRoutines = saved_; }
+
+    static std::vector<double> PolynomialCoefs(const std::vector<double>& x,
+                                               const std::vector<double>& y, unsigned degree) {
+        MZBinArray bins;
+        MZArray mz;
+        for (std::size_t i = 0; i < x.size(); ++i) {
+            bins.Add(x[i]);
+            mz.Add(y[i]);
+        }
+        DoubleArray coefs;
+        LeastSquares::PolynomialCoefs(bins, mz, degree, coefs);
+        return std::vector<double>(coefs.GetData(), coefs.GetData() + coefs.GetSize());
+    }
+
+private:
+    opm::detail::ExternalRoutineSlots saved_ = opm::detail::g_externalRoutines;
+};
+
+// A NIST StRD data set from tests/data: the certified coefficients ("#   Bk = ...") and residual
+// sum of squares, and the data rows.
+struct Certified {
+    explicit Certified(const std::string& name) {
+        std::ifstream file(std::string(OPM_TEST_DATA_DIR) + "/" + name);
+        std::string line;
+        while (std::getline(file, line)) {
+            std::istringstream values(line.substr(line.find('=') + 1));
+            double value = 0;
+            if (line.rfind("#   B", 0) == 0 && values >> value) {
+                coefficients.push_back(value);
+            } else if (line.rfind("#   residual sum of squares", 0) == 0 && values >> value) {
+                rss = value;
+            } else if (!line.empty() && line[0] != '#') {
+                std::istringstream row(line);
+                rows.emplace_back(std::istream_iterator<double>(row),
+                                  std::istream_iterator<double>());
+            }
+        }
+    }
+    std::vector<double> Column(std::size_t j) const {
+        std::vector<double> values;
+        for (const auto& row : rows) {
+            values.push_back(row[j]);
+        }
+        return values;
+    }
+    std::vector<double> coefficients;
+    double rss = 0;
+    std::vector<std::vector<double>> rows;
+};
+
+// Residual sum of squares in double-double: the certified value has more digits than a sum of
+// squares in double keeps. A polynomial in column 0 fits column 1 (Horner); otherwise column 0
+// is fitted by coefficient 0 plus coefficient j times column j.
+double ResidualSumOfSquares(const Certified& set, const std::vector<double>& c, bool polynomial) {
+    torvik::DoubleDouble sum(0.0);
+    for (const auto& row : set.rows) {
+        torvik::DoubleDouble fit(polynomial ? c.back() : c[0]);
+        for (std::size_t k = 1; k < c.size(); ++k) {
+            fit = polynomial ? fit * row[0] + torvik::DoubleDouble(c[c.size() - 1 - k])
+                             : fit + torvik::DoubleDouble(c[k]) * row[k];
+        }
+        const torvik::DoubleDouble r = torvik::DoubleDouble(row[polynomial ? 1 : 0]) - fit;
+        sum = sum + r * r;
+    }
+    return torvik::Rounded(sum);
+}
+
+// Every certified coefficient to 12 significant digits and the residual sum of squares to 10,
+// through the library's PolynomialCoefs and Line, and Longley's six variables through lesqso.
+TEST_F(ThroughTheLibrary, NistCertifiedValues) {
+    enum Route { kPolynomialCoefs, kLine, kLesqso };
+    const struct {
+        const char* file;
+        Route route;
+    } sets[] = {{"norris.txt", kPolynomialCoefs},
+                {"norris.txt", kLine},
+                {"pontius.txt", kPolynomialCoefs},
+                {"filip.txt", kPolynomialCoefs},
+                {"longley.txt", kLesqso}};
+    for (const auto& set : sets) {
+        SCOPED_TRACE(set.file);
+        const Certified data(set.file);
+        const std::size_t d = data.coefficients.size();
+        ASSERT_GT(d, 1u);
+        std::vector<double> c(d), x = data.Column(0), y = data.Column(1);
+        if (set.route == kPolynomialCoefs) {
+            c = PolynomialCoefs(x, y, unsigned(d - 1));
+        } else if (set.route == kLine) {
+            EXPECT_EQ(Statistics::Line(x.data(), y.data(), int(x.size()), c[0], c[1], y[0]), 0);
+        } else {
+            const int m = int(data.rows.size());
+            Rows a(m, int(d)), b(m, 1), solution(int(d), 1);
+            for (int i = 0; i < m; ++i) {
+                b.at(i, 0) = data.rows[std::size_t(i)][0];
+                a.at(i, 0) = 1.0;
+                for (std::size_t j = 1; j < d; ++j) {
+                    a.at(i, int(j)) = data.rows[std::size_t(i)][j];
+                }
+            }
+            EXPECT_EQ(lesqso(m, int(d), m, int(d), a.get(), b.get(), 1, solution.get()), 0);
+            c = solution.data;
+        }
+        ExpectRelativelyNear(c, data.coefficients, 1e-12);
+        EXPECT_NEAR(ResidualSumOfSquares(data, c, set.route != kLesqso), data.rss,
+                    1e-10 * data.rss);
+    }
+}
+
+TEST_F(ThroughTheLibrary, PolynomialsAtAbscissaeInTheMillionsAndAtTwoFarApart) {
+    // Exact data (dyadic coefficients, integer abscissae 1e6..1e6+400): the fit is exact.
+    const std::vector<double> c = {-7.5, 0.25, 0x1p-20};
+    std::vector<double> x, y;
+    for (int i = 0; i <= 40; ++i) {
+        x.push_back(1e6 + 10.0 * i);
+        y.push_back(c[0] + c[1] * x.back() + c[2] * (x.back() * x.back()));
+    }
+    ExpectRelativelyNear(PolynomialCoefs(x, y, 2), c, 4 * DBL_EPSILON);
+    // 300 points at two abscissae, degree 2 (rank 2): t^2 at 1.3e154 is near the top of the range.
+    x.clear(), y.clear();
+    for (int i = 0; i < 300; ++i) {
+        x.push_back(i % 2 ? 1.3e154 : 2.0);
+        y.push_back(i % 2 ? 5.0 : 7.0);
+    }
+    const std::vector<double> fit = PolynomialCoefs(x, y, 2);
+    EXPECT_EQ(sci_err_code, 2);
+    for (const double t : {2.0, 1.3e154}) { // the fit passes through both
+        EXPECT_NEAR(fit[0] + fit[1] * t + fit[2] * t * t, t == 2.0 ? 7.0 : 5.0, 1e-13);
+    }
 }
 
 } // namespace

@@ -1,0 +1,108 @@
+// Host program of the load tests on Windows:
+//   frame_load_host <library> [<data file>]
+// loads the library with LoadLibraryW and unloads it with FreeLibrary. With a data file of two
+// columns (x y, '#' comments) it calls the loaded library's Statistics::Line on them in between.
+//
+// Before loading, it makes user32's MessageBoxW, in this process only, jump to a recorder that
+// prints the box's caption, text, owner and style on stderr and returns as if OK were pressed:
+// the library is unchanged and its call reaches MessageBoxW through its own import as always.
+// On stdout:
+//   loaded: <libraries of the loaded module> of <all libraries in the chain>
+//   line: <status> <intercept> <slope> <r>          (with a data file)
+//   unloaded: <all libraries>
+#include "OstraPureMath/Framework.h"
+#include "OstraPureMath/Statistics.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+int WINAPI RecordMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {
+    std::fprintf(stderr, "message box %ls: %ls (%s owner, style 0x%x)\n", caption, text,
+                 owner == nullptr ? "no" : "an", style);
+    std::fflush(stderr);
+    return IDOK;
+}
+
+// Writes an absolute jump to RecordMessageBox over the first bytes of MessageBoxW. Both have the
+// same signature and calling convention, so the caller's arguments reach the recorder as they are.
+bool RedirectMessageBox() {
+    auto* target = reinterpret_cast<unsigned char*>(
+        GetProcAddress(LoadLibraryW(L"user32.dll"), "MessageBoxW"));
+    const auto recorder = reinterpret_cast<std::uintptr_t>(&RecordMessageBox);
+#if defined(_WIN64)
+    unsigned char jump[12] = {0x48, 0xB8}; // mov rax, <recorder>; jmp rax
+    std::memcpy(jump + 2, &recorder, 8);
+#else
+    unsigned char jump[7] = {0xB8}; // mov eax, <recorder>; jmp eax
+    std::memcpy(jump + 1, &recorder, 4);
+#endif
+    jump[sizeof jump - 2] = 0xFF;
+    jump[sizeof jump - 1] = 0xE0;
+    DWORD protection = 0;
+    if (target == nullptr ||
+        !VirtualProtect(target, sizeof jump, PAGE_EXECUTE_READWRITE, &protection)) {
+        return false;
+    }
+    std::memcpy(target, jump, sizeof jump);
+    VirtualProtect(target, sizeof jump, protection, &protection);
+    return FlushInstructionCache(GetCurrentProcess(), target, sizeof jump) != 0;
+}
+
+// The Line export of the loaded library, by its exported (mangled) name.
+void FitLine(HMODULE module, const wchar_t* dataFile) {
+    using LineFunction = decltype(&Statistics::Line);
+    const auto line = reinterpret_cast<LineFunction>(
+        reinterpret_cast<void*>(GetProcAddress(module, "_ZN10Statistics4LineEPdS0_iRdS1_S1_")));
+    std::ifstream file(dataFile);
+    std::vector<double> x, y;
+    std::string text;
+    double a = 0.0, b = 0.0;
+    while (std::getline(file, text)) {
+        if (!text.empty() && text[0] != '#' && std::istringstream(text) >> a >> b) {
+            x.push_back(a);
+            y.push_back(b);
+        }
+    }
+    if (line == nullptr || x.empty()) {
+        std::printf("line: no function or no data\n");
+        return;
+    }
+    double intercept = 0.0, slope = 0.0, r = 0.0;
+    const int status = line(x.data(), y.data(), int(x.size()), intercept, slope, r);
+    std::printf("line: %d %.17g %.17g %.17g\n", status, intercept, slope, r);
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2 || !RedirectMessageBox()) {
+        std::fprintf(stderr, "usage: frame_load_host <library> [<data file>]\n");
+        return 2;
+    }
+    const HMODULE module = LoadLibraryW(argv[1]);
+    if (module == nullptr) {
+        std::fprintf(stderr, "LoadLibraryW failed: %lu\n", GetLastError());
+        return 2;
+    }
+    int own = 0;
+    for (CDynLinkLibrary* l = AfxGetModuleState()->m_libraryList; l != nullptr; l = l->m_pNextDLL) {
+        own += l->m_hModule == module;
+    }
+    std::printf("loaded: %d of %d\n", own, AfxCountDynLinkLibraries(nullptr));
+    if (argc > 2) {
+        FitLine(module, argv[2]);
+    }
+    std::fflush(stdout);
+    FreeLibrary(module);
+    std::printf("unloaded: %d\n", AfxCountDynLinkLibraries(nullptr));
+    return 0;
+}
