@@ -1,8 +1,11 @@
 // Work storage of the least-squares SVD when the heap says no. Linked with --wrap=malloc and
-// --wrap=free: the large requests (8000 bytes and more) of a thread that arms the counters go
-// through them, which make the n-th request fail and follow every block until it is freed.
+// --wrap=free: the large requests (8000 bytes and more) made while a test thread has armed the
+// counters go through them, which make the n-th request fail and follow every block until it is
+// freed. The flag is a plain atomic: a thread_local one would recurse on MinGW, whose emulated
+// thread-local storage calls malloc on a thread's first access.
 #include "MatrixTestSupport.h"
 
+#include <atomic>
 #include <cstddef>
 #include <thread>
 
@@ -12,15 +15,15 @@ extern "C" void __real_free(void* block);
 namespace {
 
 constexpr std::size_t kWorkRequestBytes = 8000;
-thread_local bool t_armed = false;
-int g_requests = 0; // large requests of the armed thread
+std::atomic<bool> g_armed{false};
+int g_requests = 0; // large requests while armed
 int g_failAt = 0;   // the request that yields null; 0 for none
 std::vector<void*>* g_live = nullptr;
 
 } // namespace
 
 extern "C" void* __wrap_malloc(std::size_t size) {
-    if (!t_armed || size < kWorkRequestBytes) {
+    if (!g_armed || size < kWorkRequestBytes) {
         return __real_malloc(size);
     }
     if (++g_requests == g_failAt) {
@@ -57,7 +60,7 @@ TEST(SvdWorkStorage, FailedRequestsRaiseReuseFollowsAndBlocksAreFreedWithTheThre
         bool threw = false;
         int requestsAfterSecondCall = -1;
         std::thread([&] {
-            t_armed = true;
+            g_armed = true;
             const auto solve = [&] {
                 mtest::OwnedMatrix a1(a), b1(b), x(4, 1);
                 double residual[2] = {};
@@ -73,6 +76,7 @@ TEST(SvdWorkStorage, FailedRequestsRaiseReuseFollowsAndBlocksAreFreedWithTheThre
             } catch (const CMemoryException&) {
                 threw = true;
             }
+            g_armed = false;
         }).join();
         EXPECT_EQ(threw, failAt != 0);
         EXPECT_EQ(g_requests, failAt == 0 ? kWorkRequestsPerThread : failAt);
