@@ -8,14 +8,21 @@ namespace opm::detail::splines {
 namespace {
 
 // True when x[first..last] does not descend (a NaN knot counts as a descent). No early exit
-// inside, so that four pairs are compared at once.
+// inside, and two running masks eight pairs at a time, so that the loop is bound by its loads
+// rather than by one chain of mask updates.
 OPM_SIMD_CLONES bool Ascends(const double* x, long first, long last) {
     using namespace opm::detail::simd;
-    Mask4 descent = {0, 0, 0, 0};
+    Mask4 ascend0 = {-1, -1, -1, -1};
+    Mask4 ascend1 = {-1, -1, -1, -1};
     long j = first;
-    for (; j + 4 <= last; j += 4) {
-        descent |= !(OPM_LOAD4(x + j) <= OPM_LOAD4(x + j + 1));
+    for (; j + 8 <= last; j += 8) {
+        ascend0 &= OPM_LOAD4(x + j) <= OPM_LOAD4(x + j + 1);
+        ascend1 &= OPM_LOAD4(x + j + 4) <= OPM_LOAD4(x + j + 5);
     }
+    for (; j + 4 <= last; j += 4) {
+        ascend0 &= OPM_LOAD4(x + j) <= OPM_LOAD4(x + j + 1);
+    }
+    const Mask4 descent = ~(ascend0 & ascend1);
     bool ascends = !Any4(descent);
     for (; j < last; ++j) {
         ascends = ascends && x[j] <= x[j + 1];
