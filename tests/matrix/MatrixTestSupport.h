@@ -13,21 +13,6 @@
 #include <random>
 #include <vector>
 
-// Test-only friend of Matrix: drives the private steps of the least-squares SVD on crafted input.
-class MatrixTestAccess {
-public:
-    static bool SVDStep1(double** a, double** b, double* d, double* e, long m, long n, long nb) {
-        return Matrix().SVDStep1(a, b, d, e, m, n, nb);
-    }
-    static bool SVDStep2(double** a, double** b, double* d, double* e, long m, long n, long nb,
-                         bool& converged) {
-        return Matrix().SVDStep2(a, b, d, e, m, n, nb, converged);
-    }
-    static bool SVDStep3(double** a, double** b, double* d, long m, long n, long nb) {
-        return Matrix().SVDStep3(a, b, d, m, n, nb);
-    }
-};
-
 namespace mtest {
 
 // dMatrix over [low..rows] x [low..cols], filled with one value or row by row from a list,
@@ -70,14 +55,6 @@ private:
     long low_, rows_, cols_;
     double** a_;
 };
-
-inline OwnedMatrix Identity(long n) {
-    OwnedMatrix v(n, n);
-    for (long i = 1; i <= n; ++i) {
-        v[i][i] = 1.0;
-    }
-    return v;
-}
 
 // Elements uniform in [-1, 1].
 inline OwnedMatrix RandomMatrix(long rows, long cols, std::mt19937_64& rng) {

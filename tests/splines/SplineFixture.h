@@ -82,25 +82,3 @@ public:
     std::vector<double> x, y, c3, c2, c1, m;
 };
 using Spline = SplinesTestAccess;
-
-// The cubic p = 0.5 t^3 - 1.25 t^2 + 0.75 t + 2 that several tests sample.
-struct P {
-    static double Value(double t) { return ((0.5 * t - 1.25) * t + 0.75) * t + 2.0; }
-    static double Slope(double t) { return (1.5 * t - 2.5) * t + 0.75; }
-    static double Antiderivative(double t) {
-        return (((0.125 * t - 1.25 / 3.0) * t + 0.375) * t + 2.0) * t;
-    }
-};
-
-// Samples of p at the first n of seven uneven knots, with its exact end slopes in m[1] and m[n]
-// (read by the clamped code 4 only); not yet built.
-inline Spline CubicSamples(long n) {
-    const std::vector<double> all = {-1.0, -0.4, 0.3, 0.5, 1.7, 2.0, 3.1};
-    Spline s(std::vector<double>(all.begin(), all.begin() + n), std::vector<double>(n));
-    for (long k = 0; k < n; ++k) {
-        s.y[k] = P::Value(s.x[k]);
-    }
-    s.m.front() = P::Slope(s.x.front());
-    s.m.back() = P::Slope(s.x.back());
-    return s;
-}
