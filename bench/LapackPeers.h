@@ -23,5 +23,5 @@ struct LapackPeer {
 };
 
 // The peers found on this machine, reference first; loaded on the first call. OpenBLAS is set to
-// one thread (this also holds for libTorvik.so when the machine's LAPACK is OpenBLAS).
+// one thread.
 const std::vector<LapackPeer>& LapackPeers();

@@ -2,7 +2,7 @@
 // against dgelsd of reference LAPACK and of OpenBLAS (one thread) called directly on the same
 // design matrix, in one run; a table of our CPU time over each peer's closes the run.
 // It links libOstraPureMath.so like a host program: the module's load-time binding fills the
-// entry slots of libTorvik.so, which solves with the machine's LAPACK.
+// entry slots of libTorvik.so, which solves by its own pivoted QR with iterative refinement.
 #include "LapackPeers.h"
 #include "OstraPureMath/LeastSquares.h"
 #include "OstraPureMath/Statistics.h"
