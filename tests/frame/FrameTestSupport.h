@@ -6,7 +6,6 @@
 #include <fstream>
 #include <random>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 
 namespace opm::detail::test {
@@ -17,15 +16,8 @@ namespace fs = std::filesystem;
 struct TempDirectory {
     TempDirectory() {
         std::random_device seed;
-        for (int attempt = 0; attempt < 100 && path.empty(); ++attempt) {
-            const fs::path candidate =
-                fs::temp_directory_path() / ("opm-frame-" + std::to_string(seed()));
-            if (fs::create_directory(candidate)) {
-                path = candidate;
-            }
-        }
-        if (path.empty()) {
-            throw std::runtime_error("cannot create a temporary directory");
+        while (!fs::create_directory(path = fs::temp_directory_path() /
+                                            ("opm-frame-" + std::to_string(seed())))) {
         }
     }
     ~TempDirectory() {

@@ -1,27 +1,20 @@
 // Host program of the load tests on Windows:
-//   frame_load_host <library> [<data file>]
-// loads the library with LoadLibraryW and unloads it with FreeLibrary. With a data file of two
-// columns (x y, '#' comments) it calls the loaded library's Statistics::Line on them in between.
+//   frame_load_host <library>
+// loads the library with LoadLibraryW and unloads it with FreeLibrary.
 //
 // Before loading, it makes user32's MessageBoxW, in this process only, jump to a recorder that
 // prints the box's caption, text, owner and style on stderr and returns as if OK were pressed:
 // the library is unchanged and its call reaches MessageBoxW through its own import as always.
 // On stdout:
 //   loaded: <libraries of the loaded module> of <all libraries in the chain>
-//   line: <status> <intercept> <slope> <r>          (with a data file)
 //   unloaded: <all libraries>
 #include "OstraPureMath/Framework.h"
-#include "OstraPureMath/Statistics.h"
 
 #include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -57,35 +50,11 @@ bool RedirectMessageBox() {
     return FlushInstructionCache(GetCurrentProcess(), target, sizeof jump) != 0;
 }
 
-// The Line export of the loaded library, by its exported (mangled) name.
-void FitLine(HMODULE module, const wchar_t* dataFile) {
-    using LineFunction = decltype(&Statistics::Line);
-    const auto line = reinterpret_cast<LineFunction>(
-        reinterpret_cast<void*>(GetProcAddress(module, "_ZN10Statistics4LineEPdS0_iRdS1_S1_")));
-    std::ifstream file(dataFile);
-    std::vector<double> x, y;
-    std::string text;
-    double a = 0.0, b = 0.0;
-    while (std::getline(file, text)) {
-        if (!text.empty() && text[0] != '#' && std::istringstream(text) >> a >> b) {
-            x.push_back(a);
-            y.push_back(b);
-        }
-    }
-    if (line == nullptr || x.empty()) {
-        std::printf("line: no function or no data\n");
-        return;
-    }
-    double intercept = 0.0, slope = 0.0, r = 0.0;
-    const int status = line(x.data(), y.data(), int(x.size()), intercept, slope, r);
-    std::printf("line: %d %.17g %.17g %.17g\n", status, intercept, slope, r);
-}
-
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 2 || !RedirectMessageBox()) {
-        std::fprintf(stderr, "usage: frame_load_host <library> [<data file>]\n");
+    if (argc != 2 || !RedirectMessageBox()) {
+        std::fprintf(stderr, "usage: frame_load_host <library>\n");
         return 2;
     }
     const HMODULE module = LoadLibraryW(argv[1]);
@@ -98,9 +67,6 @@ int wmain(int argc, wchar_t** argv) {
         own += l->m_hModule == module;
     }
     std::printf("loaded: %d of %d\n", own, AfxCountDynLinkLibraries(nullptr));
-    if (argc > 2) {
-        FitLine(module, argv[2]);
-    }
     std::fflush(stdout);
     FreeLibrary(module);
     std::printf("unloaded: %d\n", AfxCountDynLinkLibraries(nullptr));

@@ -1,9 +1,7 @@
 // The POSIX layer and the library for real: child processes (LoadHost.cpp) load a copy of the
 // built libOstraPureMath.so from a temporary directory, with and without libTorvik.so beside it.
 #include "FrameTestSupport.h"
-#include "frame/OsLayer.h"
 
-#include <dlfcn.h>
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -13,14 +11,6 @@
 
 namespace opm::detail::test {
 namespace {
-
-TEST(PosixOsLayerTest, FindsTheFileAndImageOfTheCodeItRunsIn) {
-    EXPECT_TRUE(fs::equivalent(kPlatformOsLayer.OwnModulePath(), "/proc/self/exe"));
-    void* base = kPlatformOsLayer.OwnModuleHandle();
-    Dl_info info{};
-    ASSERT_NE(dladdr(base, &info), 0);
-    EXPECT_EQ(info.dli_fbase, base);
-}
 
 struct LoadCase {
     const char* name;

@@ -1,7 +1,6 @@
 // Offset vectors and row-pointer matrices (block starts and sizes, displaced pointers, row
 // contiguity, release by the matching function: asan turns a wrong free or a leak into a
-// failure); the elementwise operations against hand computation inside a sentinel frame; sizes
-// below one and work storage that cannot be had, across the solvers.
+// failure); sizes below one and work storage that cannot be had, across the solvers.
 #include "MatrixTestSupport.h"
 
 #include <climits>
@@ -83,21 +82,6 @@ TEST(MatrixStorage, UnaddressableBackwardAndRefusedRangesRaiseMemoryException) {
 }
 
 constexpr double kS = -777.25; // sentinel
-
-// The product and the flagged scatter against hand computation, inside a sentinel frame
-// [0..n+1] that shows stray writes.
-TEST(MatrixElementwise, ProductAndScatterWriteExactlyTheirPlaces) {
-    OwnedMatrix a(3, 2, {1, 2, 3, 4, 5, 6}), b(3, 2, {7, 8, 9, 10, 11, 12});
-    OwnedMatrix c(3, 3, kS, 0), expected(3, 3, kS, 0);
-    EXPECT_TRUE(Matrix().MultiplyByATranspose(a.get(), b.get(), c.get(), 2, 3, 2));
-    expected[1][1] = 1 * 7 + 3 * 9 + 5 * 11, expected[1][2] = 1 * 8 + 3 * 10 + 5 * 12;
-    expected[2][1] = 2 * 7 + 4 * 9 + 6 * 11, expected[2][2] = 2 * 8 + 4 * 10 + 6 * 12;
-    EXPECT_EQ(c.Values(), expected.Values());
-    std::vector<double> x = {kS, 1, 2, 3, kS}, y = {kS, 10, 20, kS};
-    std::vector<short> flags = {1, 1, 2, 1, 1}; // flags[0] and flags[4] lie outside 1..3
-    EXPECT_TRUE(Matrix().ReplaceSubVector(x.data(), y.data(), 3, 0, flags.data()));
-    EXPECT_EQ(x, (std::vector<double>{kS, 10, 2, 20, kS})); // flagged exactly 1: y[1], y[2]
-}
 
 // Every array holds a sentinel that must survive.
 struct Arrays {

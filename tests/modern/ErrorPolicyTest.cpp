@@ -63,45 +63,19 @@ TEST(ErrorPolicy, BadCallsThrowOrReturnTheirStatusAndWriteNothing) {
     const std::vector<double> four = {1, 2, 3, 4}, same = {2, 2, 2, 2};
     const std::vector<double> tooClose = {0, 1e-300}, huge = {0, 1e300};
     const std::vector<double> wide = {1, 2, 3, 4, 5, 6}; // 2 x 3
-    const std::vector<double> indefinite = {1, 2, 2, 1}, swap = {0, 1, 1, 0};
-    const std::vector<double> quintic = {1, 0, 0, 0, 0, 1}, zeroLead = {1, 2, 0};
-    const std::vector<double> unordered = {0, 2, 1, 3};
-    const std::vector<double> three = {0, 1, 2}, bump = {0, 1, 0}, ones = {1, 1};
-    const std::vector<double> withNaN = {1, kNaN, 3, 4}, withInf = {1, kInf, 3};
-    const std::vector<double> repeated = {1, 1, 2, 2};
+    const std::vector<double> indefinite = {1, 2, 2, 1}, unordered = {0, 2, 2, 3}, ones = {1, 1};
     const std::size_t n = 4;
 
     const std::vector<Case> cases = {
         // Sizes and shapes.
-        {"spline knots not increasing", Status::bad_argument,
+        {"spline knots not strictly increasing", Status::bad_argument,
          [&](double*) { opm::CubicSpline(unordered, four); },
          [&](double*) { return CreateNothing(unordered, four, OPM_ENDS_NATURAL); }},
-        {"spline too few knots for the end condition", Status::bad_argument,
-         [&](double*) { opm::CubicSpline(three, bump, opm::EndCondition::not_a_knot); },
-         [&](double*) { return CreateNothing(three, bump, OPM_ENDS_NOT_A_KNOT); }},
-        {"spline end condition out of range", Status::bad_argument,
-         [&](double*) { opm::CubicSpline(four, four, opm::EndCondition(7)); },
-         [&](double*) { return CreateNothing(four, four, opm_end_condition(7)); }},
-        {"spline maximum below six knots", Status::bad_argument,
-         [&](double*) { opm::CubicSpline(four, four).maximum(1, 4); },
-         [&](double* out) {
-             Handle h(four, four, OPM_ENDS_NATURAL);
-             int found = -1;
-             const opm_status s = opm_spline_maximum(h.spline, 1, 4, &found, out, out + 1);
-             EXPECT_EQ(found, -1);
-             return s;
-         }},
         {"spline window outside the knots", Status::bad_argument,
          [&](double*) { opm::CubicSpline(six, six).centroid(-1, 3); },
          [&](double* out) {
              Handle h(six, six, OPM_ENDS_NATURAL);
              return opm_spline_centroid(h.spline, -1, 3, out, out + 1);
-         }},
-        {"spline solve without a change of sign", Status::bad_argument,
-         [&](double*) { opm::CubicSpline(six, six).solve(10, 1, 4); },
-         [&](double* out) {
-             Handle h(six, six, OPM_ENDS_NATURAL);
-             return opm_spline_solve(h.spline, 10, 1, 4, out);
          }},
         {"least squares with more columns than rows", Status::bad_argument,
          [&](double*) {
@@ -113,84 +87,36 @@ TEST(ErrorPolicy, BadCallsThrowOrReturnTheirStatusAndWriteNothing) {
              return opm_least_squares(wide.data(), 2, 3, four.data(), 1, 0, out, out + 3, &rank,
                                       out + 6, &converged);
          }},
-        {"least squares with a tolerance of 1", Status::bad_argument,
-         [&](double*) {
-             opm::least_squares({wide.data(), 3, 2}, {four.data(), 3, 1}, 1.0);
-         },
-         [&](double* out) {
-             std::size_t rank = 99;
-             int converged = -1;
-             return opm_least_squares(wide.data(), 3, 2, four.data(), 1, 1.0, out, out + 2, &rank,
-                                      out + 4, &converged);
-         }},
-        {"compact svd of an empty matrix", Status::bad_argument,
-         [&](double*) {
-             opm::compact_svd({wide.data(), 0, 3});
-         },
-         [&](double* out) { return opm_compact_svd(wide.data(), 0, 3, out, out, out + 3); }},
-        {"roots of degree 5", Status::bad_argument,
-         [&](double*) { opm::polynomial_roots(quintic); },
-         [&](double* out) {
-             std::size_t count = 99;
-             return opm_polynomial_roots(quintic.data(), quintic.size(), 0, out, &count);
-         }},
-        {"roots with a zero leading coefficient", Status::bad_argument,
-         [&](double*) { opm::polynomial_roots(zeroLead); },
-         [&](double* out) {
-             std::size_t count = 99;
-             return opm_polynomial_roots(zeroLead.data(), zeroLead.size(), 0, out, &count);
-         }},
-        {"bisection without a change of sign", Status::bad_argument,
-         [&](double*) { opm::polynomial_bisection(four, 0, 1, 2); },
-         [&](double* out) { return opm_polynomial_bisection(four.data(), 4, 0, 1, 2, out); }},
-        {"median of no samples", Status::bad_argument,
-         [&](double*) { opm::median(opm::Span<const double>()); },
-         [&](double* out) { return opm_median(four.data(), 0, out); }},
-        {"standard deviation of one sample", Status::bad_argument,
-         [&](double*) {
-             opm::standard_deviation({four.data(), 1});
-         },
-         [&](double* out) { return opm_standard_deviation(four.data(), 1, out); }},
-        {"line through points of different counts", Status::bad_argument,
-         [&](double*) { opm::fit_line(four, six); }, nullptr},
-        {"smoothing with half-width 0", Status::bad_argument,
-         [&](double* out) {
-             opm::gaussian_smooth({out, kOutputs}, 0, 1);
-         },
-         [&](double* out) { return opm_gaussian_smooth(out, kOutputs, 0, 1); }},
-        {"polynomial fit with fewer points than coefficients", Status::bad_argument,
-         [&](double*) { opm::fit_polynomial(four, four, 4); },
-         [&](double* out) { return opm_fit_polynomial(four.data(), four.data(), n, 4, out); }},
-        // Null pointers.
-        {"null samples with a count", Status::bad_argument,
-         [&](double*) {
-             opm::rms({nullptr, 3});
-         },
-         [&](double* out) { return opm_rms(nullptr, 3, out); }},
-        {"null output", Status::bad_argument, nullptr,
-         [&](double*) { return opm_median(four.data(), n, nullptr); }},
-        {"null spline handle", Status::bad_argument, nullptr,
-         [&](double* out) { return opm_spline_value(nullptr, 1, out); }},
-        // Non-finite inputs.
-        {"NaN ordinate of a spline", Status::bad_argument,
-         [&](double*) { opm::CubicSpline(four, withNaN); },
-         [&](double*) { return CreateNothing(four, withNaN, OPM_ENDS_NATURAL); }},
-        {"infinite sample of a median", Status::bad_argument,
-         [&](double*) { opm::median(withInf); },
-         [&](double* out) { return opm_median(withInf.data(), 3, out); }},
         {"NaN target of the roots", Status::bad_argument,
          [&](double*) { opm::polynomial_roots(four, kNaN); },
          [&](double* out) {
              std::size_t count = 99;
              return opm_polynomial_roots(four.data(), n, kNaN, out, &count);
          }},
-        {"NaN element of a matrix", Status::bad_argument,
+        {"bisection without a change of sign", Status::bad_argument,
+         [&](double*) { opm::polynomial_bisection(four, 0, 1, 2); },
+         [&](double* out) { return opm_polynomial_bisection(four.data(), 4, 0, 1, 2, out); }},
+        {"smoothing with half-width 0", Status::bad_argument,
+         [&](double* out) {
+             opm::gaussian_smooth({out, kOutputs}, 0, 1);
+         },
+         [&](double* out) { return opm_gaussian_smooth(out, kOutputs, 0, 1); }},
+        // Null pointers.
+        {"null samples with a count", Status::bad_argument,
          [&](double*) {
-             const double a[] = {1, kNaN, 0, 1};
+             opm::rms({nullptr, 1});
+         },
+         [&](double* out) { return opm_rms(nullptr, 1, out); }},
+        {"null output", Status::bad_argument, nullptr,
+         [&](double*) { return opm_median(four.data(), n, nullptr); }},
+        // Non-finite inputs.
+        {"infinite element of a matrix", Status::bad_argument,
+         [&](double*) {
+             const double a[] = {1, kInf, 0, 1};
              opm::lu_solve({a, 2, 2}, ones);
          },
          [&](double* out) {
-             const double a[] = {1, kNaN, 0, 1}, b[] = {1, 1};
+             const double a[] = {1, kInf, 0, 1}, b[] = {1, 1};
              return opm_lu_solve(a, 2, b, out);
          }},
         // Data that admit no unique answer.
@@ -205,22 +131,11 @@ TEST(ErrorPolicy, BadCallsThrowOrReturnTheirStatusAndWriteNothing) {
              opm::cholesky_inverse({indefinite.data(), 2, 2});
          },
          [&](double* out) { return opm_cholesky_inverse(indefinite.data(), 2, out); }},
-        {"lu with a zero leading pivot", Status::degenerate,
-         [&](double*) {
-             opm::lu_solve({swap.data(), 2, 2}, ones);
-         },
-         [&](double* out) { return opm_lu_solve(swap.data(), 2, four.data(), out); }},
-        {"vandermonde with repeated abscissae", Status::degenerate,
-         [&](double*) { opm::vandermonde_solve(repeated, four); },
-         [&](double* out) { return opm_vandermonde_solve(repeated.data(), four.data(), n, out); }},
         {"line through equal abscissae", Status::degenerate,
          [&](double*) { opm::fit_line(same, four); },
          [&](double* out) {
              return opm_fit_line(same.data(), four.data(), n, out, out + 1, out + 2);
          }},
-        {"quadratic fit through two distinct abscissae", Status::degenerate,
-         [&](double*) { opm::fit_polynomial(repeated, four, 2); },
-         [&](double* out) { return opm_fit_polynomial(repeated.data(), four.data(), n, 2, out); }},
         // Finite data whose result overflows.
         {"spline knots too close for the ordinates", Status::not_converged,
          [&](double*) { opm::CubicSpline(tooClose, huge); },

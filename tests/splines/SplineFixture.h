@@ -67,7 +67,6 @@ public:
         return r;
     }
     // 1-based element access.
-    double M(long k) const { return m[k - 1]; }
     double Cubic(long i) const { return c3[i - 1]; }
     double Quad(long i) const { return c2[i - 1]; }
     double Lin(long i) const { return c1[i - 1]; }

@@ -1,7 +1,7 @@
 // Statistics and LeastSquares: the median against a sorted copy, the standard deviation and RMS
 // against hand sums with the slice rules of the unsigned indices; the fits through libTorvik.so
-// (a calibration polynomial recovered, the argument refusals, an array of INT_MAX samples) and
-// the process exit when an entry slot is empty.
+// (the argument refusals, an array of INT_MAX samples; the certified fits are in TorvikTest.cpp)
+// and the process exit when an entry slot is empty.
 #include "OstraPureMath/Statistics.h"
 #include "OstraPureMath/LeastSquares.h"
 #include "frame/ExternalRoutines.h"
@@ -95,23 +95,6 @@ struct Samples {
     MZBinArray bins;
     MZArray mz;
 };
-
-// A cubic calibration (bins 0..4000 -> masses 100..2000) recovered to 1e-9, lowest power first.
-TEST_F(Fitting, CalibrationPolynomialIsRecovered) {
-    const std::vector<double> c = {100.0, 0.4, 2.5e-5, -1.5625e-9};
-    std::vector<double> x, y;
-    for (int b = 0; b <= 4000; b += 4) {
-        x.push_back(b);
-        y.push_back(c[0] + b * (c[1] + b * (c[2] + b * c[3])));
-    }
-    const Samples calibration(x, y);
-    DoubleArray coefs;
-    LeastSquares::PolynomialCoefs(calibration.bins, calibration.mz, 3, coefs);
-    ASSERT_EQ(Elements(coefs).size(), c.size());
-    for (std::size_t k = 0; k < c.size(); ++k) {
-        EXPECT_NEAR(coefs[INT_PTR(k)], c[k], 1e-9 * std::fabs(c[k])) << k;
-    }
-}
 
 // Line's own refusals leave the references alone; PolynomialCoefs refuses too few samples
 // before anything is allocated (a degree of 2^27 would otherwise zero-fill 1 GiB first) with
