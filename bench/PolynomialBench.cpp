@@ -185,16 +185,18 @@ BENCHMARK(BM_GslComplexSolveQuinticDerivative);
 } // namespace
 
 int main(int argc, char** argv) {
-    RatioTable table("Our CPU time per polynomial over GSL's", "ours / peer", "GSL",
+    RatioTable table("Polynomials: our time per polynomial over GSL's", "ours / peer", {"GSL"},
                      benchmark::kNanosecond);
     table.callsPerIteration = kSetSize;
     table.pairs = {
-        {"OpmSolveCubic / GslSolveCubic", "BM_OpmSolveCubic", "BM_GslSolveCubic"},
-        {"OpmSolveCubic / GslComplexSolveCubic", "BM_OpmSolveCubic", "BM_GslComplexSolveCubic"},
-        {"OpmSolveQuartic / GslComplexSolveQuartic", "BM_OpmSolveQuartic",
-         "BM_GslComplexSolveQuartic"},
-        {"OpmExtremaQuintic / GslComplexSolveQuinticDerivative", "BM_OpmExtremaQuintic",
-         "BM_GslComplexSolveQuinticDerivative"},
+        {"OpmSolveCubic / GslSolveCubic", "BM_OpmSolveCubic", {"BM_GslSolveCubic"}},
+        {"OpmSolveCubic / GslComplexSolveCubic", "BM_OpmSolveCubic", {"BM_GslComplexSolveCubic"}},
+        {"OpmSolveQuartic / GslComplexSolveQuartic",
+         "BM_OpmSolveQuartic",
+         {"BM_GslComplexSolveQuartic"}},
+        {"OpmExtremaQuintic / GslComplexSolveQuinticDerivative",
+         "BM_OpmExtremaQuintic",
+         {"BM_GslComplexSolveQuinticDerivative"}},
     };
 #ifdef OPM_HAVE_GSL
     gsl_set_error_handler_off(); // a failing GSL call returns its status instead of aborting

@@ -5,11 +5,6 @@
 
 namespace {
 
-// Rows of one pair: (label, ours name, peer name) for every measured run of our side.
-struct Row {
-    std::string label, ours, peer;
-};
-
 bool IsRunOf(const std::string& name, const std::string& benchmark) {
     return name.compare(0, benchmark.size(), benchmark) == 0 &&
            (name.size() == benchmark.size() || name[benchmark.size()] == '/');
@@ -22,10 +17,17 @@ std::string RowLabel(const std::string& label, const std::string& args) {
     return label + args;
 }
 
-std::string TimeHeading(const std::string& side, const RatioTable& table) {
-    return side + " [" + benchmark::GetTimeUnitString(table.unit) +
-           (table.callsPerIteration != 1.0 ? "/call]" : "]");
+double TimeOf(const std::map<std::string, double>& times, const std::string& name) {
+    const auto found = times.find(name);
+    return found == times.end() ? 0.0 : found->second;
 }
+
+// One printed row: its label, our time and each peer column's time (0 when not measured).
+struct Row {
+    std::string label;
+    double ours;
+    std::vector<double> peers;
+};
 
 } // namespace
 
@@ -40,7 +42,8 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
         if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
             medians_[name] = seconds;
         } else if (run.run_type == Run::RT_Iteration) {
-            singles_[name] = seconds;
+            const auto found = minima_.find(name);
+            minima_[name] = found == minima_.end() ? seconds : std::min(found->second, seconds);
         } else {
             continue;
         }
@@ -51,27 +54,34 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
     ConsoleReporter::ReportRuns(runs);
 }
 
-double RatioReporter::SecondsOf(const std::string& name) const {
-    for (const auto* times : {&medians_, &singles_}) {
-        const auto found = times->find(name);
-        if (found != times->end()) {
-            return found->second;
-        }
+void RatioReporter::PrintTables(const RatioTable& table) const {
+    if (medians_.empty()) {
+        PrintTable(table, minima_, "single runs");
+        return;
     }
-    return 0.0;
+    PrintTable(table, medians_, "medians of the repetitions");
+    if (!minima_.empty()) {
+        PrintTable(table, minima_, "minima of the repetitions");
+    }
 }
 
-void RatioReporter::PrintTable(const RatioTable& table) const {
+void RatioReporter::PrintTable(const RatioTable& table, const Times& times,
+                               const char* statistic) const {
     std::vector<Row> rows;
     std::size_t labelWidth = table.labelColumn.size();
     for (const RatioPair& pair : table.pairs) {
         for (const std::string& name : order_) {
-            if (!IsRunOf(name, pair.ours)) {
+            if (!IsRunOf(name, pair.ours) || TimeOf(times, name) <= 0.0) {
                 continue;
             }
             const std::string args = name.substr(pair.ours.size());
-            Row row{RowLabel(pair.label, args), name, pair.peer + args};
-            if (SecondsOf(row.peer) > 0.0) {
+            Row row{RowLabel(pair.label, args), TimeOf(times, name), {}};
+            bool anyPeer = false;
+            for (const std::string& peer : pair.peers) {
+                row.peers.push_back(peer.empty() ? 0.0 : TimeOf(times, peer + args));
+                anyPeer = anyPeer || row.peers.back() > 0.0;
+            }
+            if (anyPeer) {
                 labelWidth = std::max(labelWidth, row.label.size());
                 rows.push_back(row);
             }
@@ -80,19 +90,40 @@ void RatioReporter::PrintTable(const RatioTable& table) const {
     const int width = int(labelWidth);
     const double scale = benchmark::GetTimeUnitMultiplier(table.unit) / table.callsPerIteration;
     const int decimals = table.unit == benchmark::kNanosecond ? 1 : 3;
-    std::printf("\n%s\n%-*s %15s %15s %8s%s\n", table.caption.c_str(), width,
-                table.labelColumn.c_str(), TimeHeading("ours", table).c_str(),
-                TimeHeading(table.peerColumn, table).c_str(), "ratio",
-                table.verdict ? "  target" : "");
+    const std::string unit = std::string(benchmark::GetTimeUnitString(table.unit)) +
+                             (table.callsPerIteration != 1.0 ? "/call" : "");
+    std::printf("\n%s (CPU time, %s, from the %s)\n%-*s %12s", table.caption.c_str(), unit.c_str(),
+                statistic, width, table.labelColumn.c_str(), "ours");
+    for (const std::string& column : table.peerColumns) {
+        std::printf(" %14s %7s", column.c_str(), "ratio");
+    }
+    std::printf("%s\n", table.verdict ? "  target" : "");
+
+    double worst = 0.0;
+    std::string worstAt;
     for (const Row& row : rows) {
-        const double ours = SecondsOf(row.ours), peer = SecondsOf(row.peer);
-        const double ratio = ours / peer;
-        std::printf("%-*s %15.*f %15.*f %8.3f", width, row.label.c_str(), decimals, ours * scale,
-                    decimals, peer * scale, ratio);
+        std::printf("%-*s %12.*f", width, row.label.c_str(), decimals, row.ours * scale);
+        std::vector<double> ratios;
+        for (std::size_t c = 0; c < row.peers.size(); ++c) {
+            const double peer = row.peers[c];
+            ratios.push_back(peer > 0.0 ? row.ours / peer : 0.0);
+            if (peer > 0.0) {
+                std::printf(" %14.*f %7.3f", decimals, peer * scale, ratios.back());
+            } else {
+                std::printf(" %14s %7s", "-", "-");
+            }
+            if (ratios.back() > worst) {
+                worst = ratios.back();
+                worstAt = row.label + " vs " + table.peerColumns[c];
+            }
+        }
         if (table.verdict) {
-            std::printf("  %s", table.verdict(row.label, ratio).c_str());
+            std::printf("  %s", table.verdict(row.label, ratios).c_str());
         }
         std::printf("\n");
+    }
+    if (worst > 0.0) {
+        std::printf("worst ratio %.3f: %s\n", worst, worstAt.c_str());
     }
 }
 
@@ -103,7 +134,7 @@ int RunBenchmarksWithRatios(int argc, char** argv, const RatioTable& table) {
     }
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintTable(table);
+    reporter.PrintTables(table);
     benchmark::Shutdown();
     return 0;
 }

@@ -1,10 +1,11 @@
-// Least-squares SVD against LAPACK dgelss on the same random full-rank problems (one right-hand
-// side). Both sides start from the caller's row-pointer matrices and pay for the copies the call
-// needs: ours a row-major copy (the call overwrites a and b), LAPACK's the column-major copy.
-// After the runs a table gives our CPU time over dgelss's for every shape.
+// Least-squares SVD against dgelss of reference LAPACK and of OpenBLAS (one thread) on the same
+// random full-rank problems (one right-hand side). Every side starts from the caller's
+// row-pointer matrices and pays for the copies the call needs: ours a row-major copy (the call
+// overwrites a and b), LAPACK's the column-major copy. After the runs a table gives our CPU time
+// over each dgelss's for every shape.
+#include "LapackPeers.h"
 #include "OstraPureMath/Matrix.h"
 #include "RatioReporter.h"
-#include "support/Lapack.h"
 
 #include <benchmark/benchmark.h>
 
@@ -61,7 +62,7 @@ void Ours(benchmark::State& state, long m, long n) {
     }
 }
 
-void Dgelss(benchmark::State& state, long m, long n) {
+void Dgelss(benchmark::State& state, const LapackPeer* lapack, long m, long n) {
     const Problem problem(m, n);
     int mi = int(m), ni = int(n), nrhs = 1, rank = 0, info = 0, lwork = -1;
     const int ldb = std::max(mi, ni);
@@ -69,8 +70,8 @@ void Dgelss(benchmark::State& state, long m, long n) {
     std::vector<double> a(static_cast<std::size_t>(m * n));
     std::vector<double> b(static_cast<std::size_t>(ldb)), s(static_cast<std::size_t>(n));
     double query = 0.0;
-    dgelss_(&mi, &ni, &nrhs, a.data(), &mi, b.data(), &ldb, s.data(), &rcond, &rank, &query, &lwork,
-            &info);
+    lapack->dgelss(&mi, &ni, &nrhs, a.data(), &mi, b.data(), &ldb, s.data(), &rcond, &rank, &query,
+                   &lwork, &info);
     lwork = int(query);
     std::vector<double> work(static_cast<std::size_t>(lwork));
     for (auto _ : state) {
@@ -80,8 +81,8 @@ void Dgelss(benchmark::State& state, long m, long n) {
             }
             b[std::size_t(i - 1)] = problem.b.m[i][1];
         }
-        dgelss_(&mi, &ni, &nrhs, a.data(), &mi, b.data(), &ldb, s.data(), &rcond, &rank,
-                work.data(), &lwork, &info);
+        lapack->dgelss(&mi, &ni, &nrhs, a.data(), &mi, b.data(), &ldb, s.data(), &rcond, &rank,
+                       work.data(), &lwork, &info);
         if (info != 0 || rank != ni) {
             state.SkipWithError("dgelss failed");
         }
@@ -96,17 +97,23 @@ std::string ShapeName(long m, long n) {
 } // namespace
 
 int main(int argc, char** argv) {
+    RatioTable table("Least-squares SVD: our time over dgelss's", "m x n",
+                     {"reference", "OpenBLAS"}, benchmark::kMicrosecond);
+    table.pairs = {{"", "Ours", {"Dgelss@reference", "Dgelss@openblas"}}};
     for (long m : {20L, 200L, 1000L}) {
         for (long n : {3L, 10L, 50L, 100L}) {
-            if (n <= m) {
-                benchmark::RegisterBenchmark(("Ours/" + ShapeName(m, n)).c_str(), Ours, m, n)
-                    ->Unit(benchmark::kMicrosecond);
-                benchmark::RegisterBenchmark(("Dgelss/" + ShapeName(m, n)).c_str(), Dgelss, m, n)
+            if (n > m) {
+                continue;
+            }
+            const std::string shape = "/" + ShapeName(m, n);
+            benchmark::RegisterBenchmark(("Ours" + shape).c_str(), Ours, m, n)
+                ->Unit(benchmark::kMicrosecond);
+            for (const LapackPeer& lapack : LapackPeers()) {
+                benchmark::RegisterBenchmark(("Dgelss@" + lapack.name + shape).c_str(), Dgelss,
+                                             &lapack, m, n)
                     ->Unit(benchmark::kMicrosecond);
             }
         }
     }
-    RatioTable table("Our CPU time over dgelss's", "m x n", "dgelss", benchmark::kMicrosecond);
-    table.pairs = {{"", "Ours", "Dgelss"}};
     return RunBenchmarksWithRatios(argc, argv, table);
 }

@@ -7,13 +7,21 @@
 #include "OstraPureMath/Matrix.h"
 #include "matrix/MagnitudeScaling.h"
 
+#include "common/ThreadScratch.h"
+#include "matrix/PlaneRotation.h"
+
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 
 namespace {
 
 // Passes allowed for one singular value before the decomposition gives up.
 constexpr int kMaxPasses = 30;
+
+// Largest order whose work storage (5 n doubles) can be addressed.
+constexpr std::size_t kLargestOrder = SIZE_MAX / (5 * sizeof(double));
 
 // |p| carrying the sign of f (f == 0 counts as positive).
 double TransferSign(double p, double f) {
@@ -214,10 +222,20 @@ void AccumulateLeft(double** a, long m, long n, const double* w) {
     }
 }
 
+// The rotations of one QR sweep, kept until the sweep is done: neither U nor V is read during
+// the sweep, and applied afterwards row by row they give every element the same operations in
+// the same order. Each array has room for n rotations, indexed by the first column of the pair.
+struct SweepRotations {
+    double* vCs;
+    double* vSn;
+    double* uCs;
+    double* uSn;
+};
+
 // Phase 4: diagonalise the bidiagonal form by implicit-shift QR, rotating U (in a) and V.
 // Returns false when a singular value has not split off after kMaxPasses passes.
 bool Diagonalise(const Matrix& mat, double** a, long m, long n, double* w, double** v, double* rv1,
-                 double anorm) {
+                 double anorm, const SweepRotations& sweep) {
     for (long k = n; k >= 1; --k) {
         for (int pass = 1; pass <= kMaxPasses; ++pass) {
             // Split test: find the top l of the unreduced block ending at k.
@@ -293,7 +311,8 @@ bool Diagonalise(const Matrix& mat, double** a, long m, long n, double* w, doubl
                 g = g * cs - x * sn;
                 h = y * sn;
                 y = y * cs;
-                RotateColumns(v, n, j, i, cs, sn);
+                sweep.vCs[j] = cs;
+                sweep.vSn[j] = sn;
                 z = mat.Pythag(f, h);
                 w[j] = z;
                 // When z is 0 the rotation angle is arbitrary: cs and sn keep their values.
@@ -304,8 +323,11 @@ bool Diagonalise(const Matrix& mat, double** a, long m, long n, double* w, doubl
                 }
                 f = cs * g + sn * y;
                 x = cs * y - sn * g;
-                RotateColumns(a, m, j, i, cs, sn);
+                sweep.uCs[j] = cs;
+                sweep.uSn[j] = sn;
             }
+            opm::detail::RotateAdjacentColumns(v, 1, n, l, k, sweep.vCs, sweep.vSn);
+            opm::detail::RotateAdjacentColumns(a, 1, m, l, k, sweep.uCs, sweep.uSn);
             rv1[l] = 0.0;
             rv1[k] = f;
             w[k] = x;
@@ -357,7 +379,14 @@ bool Matrix::SingularValueDecompNRC(double** a, long m, long n, double* const w,
     if (n < 1) {
         return true;
     }
-    double* rv1 = dVector(1, n);
+    // rv1[1..n], then four arrays of n rotation parameters, from the thread's scratch storage.
+    if (std::size_t(n) > kLargestOrder) {
+        AfxThrowMemoryException();
+    }
+    const opm::detail::ScratchDoubles work(5 * std::size_t(n));
+    double* const rv1 = work.data() - 1;
+    double* const rotations = work.data() + n - 1; // addressed 1..n like the columns
+    const SweepRotations sweep{rotations, rotations + n, rotations + 2 * n, rotations + 3 * n};
     // Entries whose squares would leave the double range are scaled by 2^s first; U and V do
     // not change with it, and the singular values give the factor back.
     const int s = opm::detail::MagnitudeScaleExponent(a, m, n);
@@ -365,8 +394,7 @@ bool Matrix::SingularValueDecompNRC(double** a, long m, long n, double* const w,
     const double anorm = Bidiagonalise(a, m, n, w, rv1);
     AccumulateRight(a, n, v, rv1);
     AccumulateLeft(a, m, n, w);
-    const bool converged = Diagonalise(*this, a, m, n, w, v, rv1, anorm);
-    dVectorFree(rv1, 1, n);
+    const bool converged = Diagonalise(*this, a, m, n, w, v, rv1, anorm, sweep);
     opm::detail::ScaleByPowerOfTwo(w, 1, n, -s);
     // The method itself can reach an infinity or NaN from finite input (entries far apart in
     // magnitude, such as a subnormal next to ones): that is reported as a failure.

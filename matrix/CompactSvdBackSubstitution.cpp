@@ -2,12 +2,17 @@
 // singular value of exactly 0 drops its component instead of dividing by it.
 #include "OstraPureMath/Matrix.h"
 
+#include "common/ThreadScratch.h"
+
+#include <cstddef>
+
 bool Matrix::SingularValueBackSubNRC(double** u, double* const w, double** v, long m, long n,
                                      double* const b, double* const x) const {
     if (n < 1) {
         return true;
     }
-    double* t = dVector(1, n);
+    const opm::detail::ScratchDoubles work(static_cast<std::size_t>(n));
+    double* const t = work.data() - 1;
     for (long j = 1; j <= n; ++j) {
         double s = 0.0;
         // Only an exact zero is skipped: callers zero the singular values they want ignored.
@@ -26,6 +31,5 @@ bool Matrix::SingularValueBackSubNRC(double** u, double* const w, double** v, lo
         }
         x[j] = s;
     }
-    dVectorFree(t, 1, n);
     return true;
 }

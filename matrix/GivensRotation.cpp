@@ -70,3 +70,46 @@ bool Matrix::GivensRotationTwoComponent(double& x, double& y, double c, double s
     opm::detail::RotatePair(x, y, c, s);
     return true;
 }
+
+namespace opm::detail {
+
+namespace {
+
+// Rows rotated side by side.
+constexpr long kRotatedRows = 4;
+
+// RotateAdjacentColumns on R rows at once. A row's rotations form a chain (element i + 1 of one
+// is element i of the next), so R rows go side by side to give the processor independent chains.
+template <long R>
+void RotateRows(double* const* rows, long l, long k, const double* cs, const double* sn) {
+    double carried[R]; // element i of each row, rotated by all rotations before i
+    for (long r = 0; r < R; ++r) {
+        carried[r] = rows[r][l];
+    }
+    for (long i = l; i < k; ++i) {
+        for (long r = 0; r < R; ++r) {
+            double next = rows[r][i + 1];
+            RotatePair(carried[r], next, cs[i], sn[i]);
+            rows[r][i] = carried[r];
+            carried[r] = next;
+        }
+    }
+    for (long r = 0; r < R; ++r) {
+        rows[r][k] = carried[r];
+    }
+}
+
+} // namespace
+
+void RotateAdjacentColumns(double** rows, long firstRow, long lastRow, long l, long k,
+                           const double* cs, const double* sn) {
+    long r = firstRow;
+    for (; r + kRotatedRows - 1 <= lastRow; r += kRotatedRows) {
+        RotateRows<kRotatedRows>(&rows[r], l, k, cs, sn);
+    }
+    for (; r <= lastRow; ++r) {
+        RotateRows<1>(&rows[r], l, k, cs, sn);
+    }
+}
+
+} // namespace opm::detail

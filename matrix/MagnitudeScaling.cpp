@@ -1,6 +1,9 @@
 // Exact power-of-two scaling of a matrix whose magnitude the squares of the SVDs cannot carry.
 #include "matrix/MagnitudeScaling.h"
 
+#include "common/Simd.h"
+
+#include <algorithm>
 #include <cmath>
 
 namespace opm::detail {
@@ -26,18 +29,47 @@ int HalfLog2Ceiling(long m, long n) {
     return h;
 }
 
+// The largest |a[i][j]| of the 1-based m x n matrix into largest; false when an entry is not
+// finite. Without NaN or infinity the largest magnitude is the same in any order of comparison,
+// so four columns of a row are compared side by side.
+OPM_SIMD_CLONES bool LargestFiniteMagnitude(double** a, long m, long n, double& largest) {
+    using simd::Double4;
+    using simd::Mask4;
+    const long long clear = 0x7fffffffffffffffLL;
+    const Mask4 magnitudeBits = {clear, clear, clear, clear};
+    const Double4 infinity = OPM_BROADCAST4(HUGE_VAL);
+    Double4 lanes = OPM_BROADCAST4(0.0);
+    Mask4 notFinite = {0, 0, 0, 0};
+    double rest = 0.0;
+    bool restFinite = true;
+    for (long i = 1; i <= m; ++i) {
+        const double* const row = a[i];
+        long j = 1;
+        for (; j + 3 <= n; j += 4) {
+            const Double4 size = reinterpret_cast<Double4>(
+                reinterpret_cast<Mask4>(OPM_LOAD4(row + j)) & magnitudeBits);
+            notFinite |= (size != size) | (size == infinity);
+            lanes = lanes >= size ? lanes : size;
+        }
+        for (; j <= n; ++j) {
+            const double size = std::fabs(row[j]);
+            restFinite = restFinite && std::isfinite(size);
+            rest = rest >= size ? rest : size;
+        }
+    }
+    if (simd::Any4(notFinite) || !restFinite) {
+        return false;
+    }
+    largest = std::max(std::max(std::max(lanes[0], lanes[1]), std::max(lanes[2], lanes[3])), rest);
+    return true;
+}
+
 } // namespace
 
 int MagnitudeScaleExponent(double** a, long m, long n) {
     double largest = 0.0;
-    for (long i = 1; i <= m; ++i) {
-        for (long j = 1; j <= n; ++j) {
-            const double size = std::fabs(a[i][j]);
-            if (!std::isfinite(size)) {
-                return 0;
-            }
-            largest = largest >= size ? largest : size;
-        }
+    if (!LargestFiniteMagnitude(a, m, n, largest)) {
+        return 0;
     }
     if (largest == 0.0) {
         return 0;

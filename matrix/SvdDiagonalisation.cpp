@@ -25,44 +25,6 @@ bool SuperdiagonalNegligible(double value, double anorm) {
     return (anorm - value) - anorm == 0.0;
 }
 
-// Rows of V rotated together by RotateColumnsOfV.
-constexpr long kRotatedRows = 4;
-
-// Applies rotations i = l..k - 1 in that order, rotation i on elements i and i + 1, to each of
-// the R rows. A row's rotations form a chain (element i + 1 of one is element i of the next), so
-// R rows go side by side to give the processor independent chains.
-template <long R>
-void RotateRows(double* const* rows, long l, long k, const double* cs, const double* sn) {
-    double carried[R]; // element i of each row, rotated by all rotations before i
-    for (long r = 0; r < R; ++r) {
-        carried[r] = rows[r][l];
-    }
-    for (long i = l; i < k; ++i) {
-        for (long r = 0; r < R; ++r) {
-            double next = rows[r][i + 1];
-            opm::detail::RotatePair(carried[r], next, cs[i], sn[i]);
-            rows[r][i] = carried[r];
-            carried[r] = next;
-        }
-    }
-    for (long r = 0; r < R; ++r) {
-        rows[r][k] = carried[r];
-    }
-}
-
-// Applies the right rotations of one sweep (rotation i on columns i and i + 1, i = l..k - 1, in
-// that order) to rows 1..n of V. Rows do not interact, so going row by row gives every element
-// the same rotations in the same order as column pair by column pair, along contiguous memory.
-void RotateColumnsOfV(double** a, long n, long l, long k, const double* cs, const double* sn) {
-    long r = 1;
-    for (; r + kRotatedRows - 1 <= n; r += kRotatedRows) {
-        RotateRows<kRotatedRows>(&a[r], l, k, cs, sn);
-    }
-    for (; r <= n; ++r) {
-        RotateRows<1>(&a[r], l, k, cs, sn);
-    }
-}
-
 } // namespace
 
 bool Matrix::SVDStep2(double** a, double** b, double* d, double* e, long m, long n, long nb,
@@ -211,6 +173,6 @@ bool Matrix::SVDStep2_3(double** a, double** b, double* d, double* e, long, long
             opm::detail::RotatePair(b[i][j], b[i + 1][j], cs, sn);
         }
     }
-    RotateColumnsOfV(a, n, l, k, rightCs, rightSn);
+    opm::detail::RotateAdjacentColumns(a, 1, n, l, k, rightCs, rightSn);
     return true;
 }

@@ -1,10 +1,12 @@
 // Work vectors of the least-squares SVD (driver and bidiagonalisation).
 //
-// Each work vector is one malloc block of a fixed 8000 bytes, 1000 doubles addressed 1..1000,
-// whatever the size of the problem; that capacity is why the driver refuses more than 1000 rows.
-// The blocks are obtained in order when the set is made and all released when it goes out of
-// scope, so they are returned on every path, an exception included.
+// Each work vector holds a fixed 1000 doubles addressed 1..1000, whatever the size of the
+// problem; that capacity is why the driver refuses more than 1000 rows. A set of vectors is one
+// block of the calling thread's scratch storage, kept for the thread's later calls and given
+// back when the set goes out of scope, an exception included.
 #pragma once
+
+#include "common/ThreadScratch.h"
 
 #include <cstddef>
 
@@ -12,27 +14,20 @@ namespace opm::detail {
 
 // Number of doubles in one work vector, and so the largest row count the SVD driver accepts.
 constexpr long kSvdWorkCapacity = 1000;
-constexpr std::size_t kSvdWorkBlockBytes = std::size_t(kSvdWorkCapacity) * sizeof(double);
 
 class SvdWorkVectors {
 public:
     static constexpr int kMaxVectors = 4;
 
-    // Obtains count blocks (1 <= count <= kMaxVectors) one after the other. When malloc yields
-    // null, the blocks already obtained are released and CMemoryException is raised.
-    explicit SvdWorkVectors(int count);
-    ~SvdWorkVectors();
-    SvdWorkVectors(const SvdWorkVectors&) = delete;
-    SvdWorkVectors& operator=(const SvdWorkVectors&) = delete;
+    // Obtains count vectors (1 <= count <= kMaxVectors) in one block; CMemoryException when the
+    // block cannot be had.
+    explicit SvdWorkVectors(int count) : block_(std::size_t(count) * kSvdWorkCapacity) {}
 
-    // Work vector number index (0-based, in the order obtained), addressed 1..kSvdWorkCapacity.
-    double* operator[](int index) const { return blocks_[index] - 1; }
+    // Work vector number index (0-based), addressed 1..kSvdWorkCapacity.
+    double* operator[](int index) const { return block_.data() + index * kSvdWorkCapacity - 1; }
 
 private:
-    void ReleaseAll();
-
-    double* blocks_[kMaxVectors] = {};
-    int count_ = 0;
+    ScratchDoubles block_;
 };
 
 } // namespace opm::detail

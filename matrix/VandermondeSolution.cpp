@@ -3,6 +3,10 @@
 // P(z) = prod (z - x_j), then one synthetic division of P by (z - x_i) for each weight.
 #include "OstraPureMath/Matrix.h"
 
+#include "common/ThreadScratch.h"
+
+#include <cstddef>
+
 namespace {
 
 // c[1..n] = coefficients of z^0..z^(n-1) of prod (z - x_j); the leading 1 is not stored.
@@ -27,7 +31,8 @@ bool Matrix::VanderMondeSolution(double* const x, double* const w, double* const
     if (n < 1) {
         return true;
     }
-    double* c = dVector(1, n);
+    const opm::detail::ScratchDoubles work(static_cast<std::size_t>(n));
+    double* const c = work.data() - 1;
     if (n == 1) {
         w[1] = q[1];
     } else {
@@ -48,6 +53,5 @@ bool Matrix::VanderMondeSolution(double* const x, double* const w, double* const
             w[i] = s / t;
         }
     }
-    dVectorFree(c, 1, n);
     return true;
 }

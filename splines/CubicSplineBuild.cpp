@@ -3,11 +3,11 @@
 // the end condition and solved as one tridiagonal system by elimination without pivoting
 // (Thomas algorithm). The matrix is diagonally dominant for the four end conditions on
 // increasing knots, which is why no pivoting is done.
-#include "OstraPureMath/Framework.h"
-#include "OstraPureMath/Matrix.h"
 #include "OstraPureMath/Splines.h"
+#include "common/ThreadScratch.h"
+#include "splines/SplineCoefficients.h"
 
-#include <cstdlib>
+#include <cstddef>
 
 namespace {
 
@@ -23,34 +23,28 @@ constexpr long kParabolicRunout = 2;
 constexpr long kExtrapolated = 3;
 constexpr long kClamped = 4;
 
-// Work storage of one construction: the tridiagonal system (rows 0..n+1, columns 1..4) and
-// the interval widths h[1..n-1] (n + 1 doubles). Released by the destructor on every path;
-// when the widths cannot be had the matrix is released before the memory exception.
+// Work storage of one construction, from the thread's scratch storage: the tridiagonal system
+// (rows 0..n+1, columns 1..4, reached through row pointers) and the interval widths h[1..n-1].
 class SplineWorkspace {
 public:
-    explicit SplineWorkspace(long n) : n_(n) {
-        rows_ = matrix_.dMatrix(0, n + 1, 1, 4);
-        widths_ = static_cast<double*>(std::malloc(sizeof(double) * std::size_t(n + 1)));
-        if (widths_ == nullptr) {
-            matrix_.dMatrixFree(rows_, 0, n + 1, 1, 4);
-            AfxThrowMemoryException();
+    explicit SplineWorkspace(long n) : storage_(RowCount(n) * (kRhs + 1) + std::size_t(n + 1)) {
+        double* elements = storage_.data() + RowCount(n); // after the row pointers
+        rows_ = storage_.As<double*>();
+        for (std::size_t r = 0; r < RowCount(n); ++r) {
+            rows_[r] = elements + r * kRhs - 1; // columns from 1
         }
+        widths_ = elements + RowCount(n) * kRhs;
     }
-    ~SplineWorkspace() {
-        std::free(widths_);
-        matrix_.dMatrixFree(rows_, 0, n_ + 1, 1, 4);
-    }
-    SplineWorkspace(const SplineWorkspace&) = delete;
-    SplineWorkspace& operator=(const SplineWorkspace&) = delete;
 
     double** rows() const { return rows_; }
     double* widths() const { return widths_; }
 
 private:
-    Matrix matrix_;
-    long n_;
-    double** rows_ = nullptr;
-    double* widths_ = nullptr;
+    static std::size_t RowCount(long n) { return std::size_t(n + 2); }
+
+    opm::detail::ScratchDoubles storage_;
+    double** rows_;
+    double* widths_;
 };
 
 // Scaled divided difference d_k = 6 (y[k+1] - y[k]) / h_k.
@@ -159,15 +153,6 @@ long FewestKnots(long endCondition) {
     }
 }
 
-void WriteCoefficients(const double* y, const double* h, const double* m, long n, double* cubicCoef,
-                       double* quadCoef, double* linCoef) {
-    for (long i = 1; i <= n - 1; ++i) {
-        cubicCoef[i] = (m[i + 1] - m[i]) / (6.0 * h[i]);
-        quadCoef[i] = 0.5 * m[i];
-        linCoef[i] = (y[i + 1] - y[i]) / h[i] - (m[i + 1] * h[i] + 2.0 * h[i] * m[i]) / 6.0;
-    }
-}
-
 } // namespace
 
 bool Splines::CubicSplines(const double* x, const double* y, long endCondition, long n,
@@ -208,6 +193,6 @@ bool Splines::CubicSplines(const double* x, const double* y, long endCondition, 
         }
     }
     CompleteEndValues(secondDer, h, endCondition, n);
-    WriteCoefficients(y, h, secondDer, n, cubicCoef, quadCoef, linCoef);
+    opm::detail::splines::WriteCoefficients(y, h, secondDer, n, cubicCoef, quadCoef, linCoef);
     return true;
 }

@@ -4,7 +4,7 @@
 #include "OstraPureMath/DoubleArray.h"
 #include "OstraPureMath/Splines.h"
 #include "common/ModuleConstants.h"
-#include "splines/SplineSearch.h"
+#include "splines/SplineEvaluation.h"
 
 #include <cmath>
 
@@ -91,7 +91,8 @@ bool Splines::CubicSplineMax(double a, double b, long n, const double* x, const 
     if (n < kMinimumKnots || !(a < b) || !(x[1] <= a) || !(b <= x[n])) {
         return false;
     }
-    const long ia = opm::detail::splines::FindContainingInterval(a, n, x);
+    opm::detail::splines::IntervalFinder finder(n, x);
+    const long ia = finder.Containing(a);
     if (ia == 0) {
         return false; // knots out of order
     }
@@ -154,12 +155,13 @@ bool Splines::CubicSplineMax(double a, double b, long n, const double* x, const 
     yMax = 0.0;
     for (INT_PTR c = 0; c < candidates.GetSize(); ++c) {
         const double X = candidates[c];
-        const double v = CubicSplineEval(X, n, x, y, cubicCoef, quadCoef, linCoef);
+        const double v =
+            opm::detail::splines::ValueAt(finder, X, n, x, y, cubicCoef, quadCoef, linCoef);
         if (v > yMax) {
             yMax = v;
             xMax = X;
         }
     }
-    slope = CubicSplineDer(xMax, n, x, cubicCoef, quadCoef, linCoef);
+    slope = opm::detail::splines::SlopeAt(finder, xMax, x, cubicCoef, quadCoef, linCoef);
     return true;
 }

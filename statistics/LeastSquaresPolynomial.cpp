@@ -4,34 +4,15 @@
 // solution therefore comes back highest power first and is reversed into the ascending order of
 // the coefficient vectors used throughout the library.
 #include "OstraPureMath/LeastSquares.h"
+#include "common/ThreadScratch.h"
 #include "frame/ExternalRoutines.h"
 
 #include <climits>
 #include <cmath>
 #include <cstddef>
-#include <cstdint>
 #include <cstdlib>
-#include <memory>
-#include <new>
 
 namespace LeastSquares {
-
-namespace {
-
-// Work storage from array-new that is released on every path, exceptions included. A count
-// whose byte size does not fit is refused like a heap refusal.
-template <class T> std::unique_ptr<T[]> AllocateWork(INT_PTR count) {
-    if (static_cast<std::size_t>(count) > PTRDIFF_MAX / sizeof(T)) {
-        AfxThrowMemoryException();
-    }
-    T* block = new (std::nothrow) T[static_cast<std::size_t>(count)];
-    if (block == nullptr) {
-        AfxThrowMemoryException();
-    }
-    return std::unique_ptr<T[]>(block);
-}
-
-} // namespace
 
 void PolynomialCoefs(const MZBinArray& binArray, const MZArray& mzArray, unsigned degree,
                      DoubleArray& coefArray) {
@@ -43,35 +24,44 @@ void PolynomialCoefs(const MZBinArray& binArray, const MZArray& mzArray, unsigne
         AfxThrowInvalidArgException();
     }
     coefArray.SetSize(d);
+    if (mzArray.GetSize() < m) {
+        AfxThrowInvalidArgException();
+    }
+    // One block of the thread's storage: 3m row pointers, 2m doubles for the right-hand side and
+    // the solution, then the m x d design matrix.
+    const std::size_t rows = static_cast<std::size_t>(m);
+    const std::size_t columns = static_cast<std::size_t>(d);
+    const opm::detail::ScratchDoubles work(5 * rows + rows * columns);
+    double** const rhsRows = work.As<double*>();
+    double** const solutionRows = rhsRows + m;
+    double** const designRows = solutionRows + m;
+    double* const rhsAndSolution = work.data() + 3 * rows;
+    double* const design = rhsAndSolution + 2 * rows;
 
-    std::unique_ptr<double*[]> rowPointers = AllocateWork<double*>(3 * m);
-    std::unique_ptr<double[]> rhsAndSolution = AllocateWork<double>(2 * m);
-    std::unique_ptr<double[]> design = AllocateWork<double>(m * d);
-    double** rhsRows = rowPointers.get();
-    double** solutionRows = rhsRows + m;
-    double** designRows = solutionRows + m;
-
+    const double* const bins = binArray.GetData();
+    const double* const mz = mzArray.GetData();
     for (INT_PTR i = 0; i < m; ++i) {
         rhsRows[i] = &rhsAndSolution[i];
-        *rhsRows[i] = mzArray[i];
+        *rhsRows[i] = mz[i];
         // The solution has storage of its own, after the right-hand side; a row the external
         // routine leaves unwritten reads as 0.0.
         solutionRows[i] = &rhsAndSolution[m + i];
         *solutionRows[i] = 0.0;
-        designRows[i] = &design[i * d];
+        double* const row = designRows[i] = &design[std::size_t(i) * columns];
+        const double b = bins[i];
         for (unsigned column = 0; column < degree; ++column) {
-            designRows[i][column] = std::pow(binArray[i], static_cast<double>(degree - column));
+            const unsigned power = degree - column;
+            // pow(b, 1) is b itself, bit for bit, for every b.
+            row[column] = power == 1 ? b : std::pow(b, static_cast<double>(power));
         }
-        designRows[i][degree] = 1.0;
+        row[degree] = 1.0;
     }
 
     const opm::detail::LesqsoEntry lesqso = opm::detail::g_externalRoutines.lesqso;
     if (lesqso == nullptr) {
         std::exit(1);
     }
-    const int rows = static_cast<int>(m);
-    const int columns = static_cast<int>(d);
-    lesqso(rows, columns, rows, columns, designRows, rhsRows, 1, solutionRows);
+    lesqso(int(m), int(d), int(m), int(d), designRows, rhsRows, 1, solutionRows);
 
     for (unsigned j = 0; j <= degree; ++j) {
         coefArray[degree - j] = solutionRows[j][0];

@@ -143,10 +143,10 @@ public:
     //
     // Result: true. Sizes outside 1 <= n <= m <= 1000, or nb < 0, return false with nothing
     // read or written (not a, b, x, residual, n nor converged): the work vectors have a fixed
-    // capacity of 1000 elements. Each call obtains its work storage from malloc (two blocks of
-    // 8000 bytes here, four more during the bidiagonalisation) and releases all of it on every
-    // path; when malloc yields null, CMemoryException is raised after releasing what was
-    // obtained, and a, b may then be partly transformed. The same input gives the same bits on
+    // capacity of 1000 elements. The work storage (two vectors of 1000 doubles here, three more
+    // during the bidiagonalisation) comes from storage of the calling thread that is kept for its
+    // later calls and released when the thread ends; when it cannot be had, CMemoryException is
+    // raised, and a, b may then be partly transformed. The same input gives the same bits on
     // every call and every build (the sign and payload of NaN results excepted).
     bool SingularValueDecomposition(double** a, double** b, double** x, double* residual, long m,
                                     long& n, long nb, double tolerance, bool& converged) const;
@@ -160,7 +160,8 @@ public:
     // orthogonal. m may be smaller than n (U diag(w) V^T still reproduces a).
     // Negligibility of a bidiagonal element x is (|x| + anorm == anorm) in double precision,
     // anorm being the largest |diagonal| + |superdiagonal| of the bidiagonal form; an exact 0 is
-    // always negligible. Work storage: one malloc block of n doubles, released on every return.
+    // always negligible. Work storage: 5 n doubles of the calling thread's storage, kept for its
+    // later calls and released when the thread ends.
     // Magnitude: with the rule of SingularValueDecomposition (largest magnitude below 2^-485, or
     // sqrt(m n) times it possibly reaching 2^509), a matrix is decomposed as its copy scaled by
     // the power of two 2^s that brings its largest magnitude into [0.5, 1), and w is multiplied
@@ -172,14 +173,15 @@ public:
     // reached an infinity or NaN (from finite input this happens for entries far apart in
     // magnitude, such as a subnormal beside ordinary numbers, or singular values beyond the
     // largest double), with a, w and v holding what it reached. n < 1: nothing is read or
-    // written, no storage is taken, result true. Raises CMemoryException when the work vector
+    // written, no storage is taken, result true. Raises CMemoryException when the work storage
     // cannot be had (a, w, v untouched).
     bool SingularValueDecompNRC(double** a, long m, long n, double* const w, double** v) const;
     // Solves a x = b from a factorisation made by SingularValueDecompNRC (Numerical Recipes
     // svbksb): x = V diag(1/w) U^T b. u[1..m][1..n], w[1..n], v[1..n][1..n] and b[1..m] are
     // read only; x[1..n] is written (it must not share storage with b). A component whose w[j]
     // is exactly 0 is left out (t[j] = 0); no other test is made, so callers zero the singular
-    // values they want ignored before the call. Work storage: one malloc block of n doubles.
+    // values they want ignored before the call. Work storage: n doubles of the calling thread's
+    // storage, kept for its later calls.
     // Result: always true. n < 1: nothing is read or written, no storage is taken. Raises
     // CMemoryException when the work vector cannot be had (x untouched).
     bool SingularValueBackSubNRC(double** u, double* const w, double** v, long m, long n,
@@ -199,10 +201,13 @@ public:
     // Inverse of a symmetric positive-definite a[1..n][1..n], in place: writes the factor into
     // u[1..n][1..n] by CholeskyDecomposition (upper triangle of a read, u zero below the
     // diagonal), then replaces a by the full symmetric inverse: the upper triangle by forward and
-    // back substitution with U, the lower triangle mirrored from it. The last row of a serves as
-    // the work vector; nothing is allocated. Singular or indefinite inputs give the consequences
-    // described for CholeskyDecomposition (infinities or NaNs). Result: true on every path (false
-    // only if the factorisation reported false, which it never does). n < 1: nothing is touched.
+    // back substitution with U, the lower triangle mirrored from it. a itself serves as work
+    // storage (the factor, transposed, in its lower triangle until that is mirrored), with
+    // 4 (n + 1) doubles of the calling thread's storage, kept for its later calls; when those
+    // cannot be had, CMemoryException is raised before anything is written. Singular or
+    // indefinite inputs give the consequences described for CholeskyDecomposition (infinities or
+    // NaNs). Result: true on every path (false only if the factorisation reported false, which it
+    // never does). n < 1: nothing is touched.
     bool CholeskyInvert(double** a, double** u, long n) const;
 
     // -- LU without pivoting --------------------------------------------------------------------
@@ -229,8 +234,8 @@ public:
     // division per abscissa; Numerical Recipes vander). x[1..n] and q[1..n] are read only;
     // w[1..n] is written in ascending order. n = 1 gives w[1] = q[1] without reading x. Repeated
     // abscissae make the system singular: their weights come out infinite or NaN and the result
-    // is still true. Work storage: one malloc block of n doubles, released before return; raises
-    // CMemoryException when it cannot be had (w untouched). Result: true on every path.
+    // is still true. Work storage: n doubles of the calling thread's storage, kept for its later
+    // calls; CMemoryException when it cannot be had (w untouched). Result: true on every path.
     // n < 1: nothing is read or written and no storage is taken; result true.
     bool VanderMondeSolution(double* const x, double* const w, double* const q, long n) const;
 

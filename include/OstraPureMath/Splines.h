@@ -53,9 +53,10 @@ public:
     // needs (n < 4 for code 3, n < 3 for code 2, n < 2 for every other code): then the result
     // is false, no array is read or written and no storage is obtained. Nothing else is
     // validated: equal neighbouring abscissae give non-finite coefficients without any report.
-    // Work storage (a row-pointer matrix from Matrix::dMatrix and an array of widths) is
-    // obtained per call and released on every path; when either allocation fails,
-    // CMemoryException is raised and nothing has been written to the output arrays.
+    // Work storage (the tridiagonal system and the interval widths) comes from storage of the
+    // calling thread that is kept for its later calls and released when the thread ends; when
+    // it cannot be had, CMemoryException is raised and nothing has been written to the output
+    // arrays.
     bool CubicSplines(const double* x, const double* y, long endCondition, long n,
                       double* cubicCoef, double* quadCoef, double* linCoef,
                       double* secondDer) const;
@@ -162,10 +163,11 @@ public:
 private:
     friend class SplinesTestAccess;
 
-    // S(X). The interval is chosen by a linear scan: X <= x[1] uses interval 1 (the first cubic
-    // extended to the left), X >= x[n] interval n-1 (the last cubic extended, t from x[n-1]),
-    // otherwise the first i with x[i] <= X <= x[i+1], so an inner knot x[k] belongs to interval
-    // k-1. Returns 0 when no interval qualifies (X NaN, knots out of order) and for every X when
+    // S(X). X <= x[1] uses interval 1 (the first cubic extended to the left), X >= x[n]
+    // interval n-1 (the last cubic extended, t from x[n-1]), otherwise the first i with
+    // x[i] <= X <= x[i+1] in a scan from i = 1, so an inner knot x[k] belongs to interval k-1
+    // (the scan's interval is found by halving where the knots ascend, with the same result).
+    // Returns 0 when no interval qualifies (X NaN, knots out of order) and for every X when
     // n < 6: six knots is the smallest spline evaluated.
     double CubicSplineEval(double X, long n, const double* x, const double* y,
                            const double* cubicCoef, const double* quadCoef,

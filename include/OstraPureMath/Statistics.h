@@ -14,10 +14,17 @@ namespace Statistics {
 // Median of the elements of values (indices from 0): 0.0 for an empty array, element 0 for one
 // element, (element 1 + element 0) * 0.5 for two; for an odd count n >= 3 the (n/2)-th smallest
 // element (k counted from 0); for an even count n >= 4 the mean of the (n/2 - 1)-th and the
-// (n/2)-th smallest, the (n/2)-th being selected first. Each selection partitions a fresh copy
-// of the array around a median-of-three pivot (expected linear time); values is only read and
-// keeps its order. The copies' allocation can raise CMemoryException. NaN samples give an
-// unspecified result.
+// (n/2)-th smallest, as (lower + upper) * 0.5. The elements are selected on a copy of the array
+// in expected linear time, the (n/2)-th first; the lower middle is then the largest element
+// left of it. Without a NaN among the samples every selection method finds the same elements,
+// so the fastest is used (partitioning around median-of-three pivots, after a selection in a
+// sample, Floyd and Rivest's, from 4096 elements on). Where the method could show in the result
+// -- a NaN among the samples, or zero middles while zeros of both signs are present -- each
+// middle element is selected on a fresh copy of its own by the partitioning of Numerical
+// Recipes' select, pivot the median of the first, middle and last elements. values is only
+// read and keeps its order. The copy comes from storage of the calling thread that is kept for
+// its later calls; when it cannot be had, CMemoryException is raised. NaN samples give an
+// unspecified result (the same on every call).
 OPM_API double Medean(const DoubleArray& values);
 
 // Sample standard deviation (divisor count - 1) of the half-open slice data[first .. last - 1]

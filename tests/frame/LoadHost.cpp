@@ -1,9 +1,7 @@
 // Host program of the load tests: loads the library named on the command line with dlopen and
-// unloads it. It interposes dlclose (the library's own calls reach this definition first) so the
-// chain's count shows at every release. On stdout:
-//   loaded: <libraries of the loaded module> of <all libraries in the chain>
-//   dlclose <file name>: <all libraries>      (at each dlclose)
-//   unloaded: <all libraries>
+// unloads it, printing "loaded: <libraries of the module> of <all libraries in the chain>",
+// "dlclose <file name>: <all libraries>" at each dlclose (interposed: the library's own calls
+// reach this definition first) and "unloaded: <all libraries>".
 #include "OstraPureMath/Framework.h"
 
 #include <dlfcn.h>

@@ -1,13 +1,7 @@
-// Host program of the load tests on Windows:
-//   frame_load_host <library>
-// loads the library with LoadLibraryW and unloads it with FreeLibrary.
-//
-// Before loading, it makes user32's MessageBoxW, in this process only, jump to a recorder that
-// prints the box's caption, text, owner and style on stderr and returns as if OK were pressed:
-// the library is unchanged and its call reaches MessageBoxW through its own import as always.
-// On stdout:
-//   loaded: <libraries of the loaded module> of <all libraries in the chain>
-//   unloaded: <all libraries>
+// Host program of the load tests on Windows: `frame_load_host <library>` loads the library with
+// LoadLibraryW and unloads it with FreeLibrary, printing "loaded: <libraries of the module> of
+// <all libraries in the chain>" and "unloaded: <all libraries>". MessageBoxW, in this process
+// only, jumps to a recorder that prints the box on stderr and returns as if OK were pressed.
 #include "OstraPureMath/Framework.h"
 
 #include <windows.h>
@@ -25,8 +19,7 @@ int WINAPI RecordMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT styl
     return IDOK;
 }
 
-// Writes an absolute jump to RecordMessageBox over the first bytes of MessageBoxW. Both have the
-// same signature and calling convention, so the caller's arguments reach the recorder as they are.
+// Writes an absolute jump to RecordMessageBox (same signature and convention) over MessageBoxW.
 bool RedirectMessageBox() {
     auto* target = reinterpret_cast<unsigned char*>(
         GetProcAddress(LoadLibraryW(L"user32.dll"), "MessageBoxW"));

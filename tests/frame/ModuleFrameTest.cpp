@@ -1,7 +1,7 @@
 // The module frame and the binding of the external routines library over fake OS and framework
 // layers: what is loaded from where, what is shown, the exit status, and the state the attach
 // and detach leave. The library itself is loaded for real in child processes by
-// ModuleLoadPosixTest.cpp and ModuleLoadWin32Test.cpp.
+// ModuleLoadTest.cpp.
 #include "frame/ModuleEntry.h"
 
 #include <gtest/gtest.h>

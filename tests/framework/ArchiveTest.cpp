@@ -124,12 +124,15 @@ TEST(DoubleArrayArchive, StoresCountThenLittleEndianDoubles) {
 }
 
 // The declared count is honoured only as its bytes arrive: counts of 2^28 and 2^36 elements
-// over an empty stream end the stream, not the memory, and the array keeps what it held.
-TEST(DoubleArrayArchive, StreamEndingInsideTheElementsOrTheCountRaisesEndOfFile) {
+// over an empty stream end the stream, not the memory, and the array keeps what it held. Counts
+// that no array can hold (above PTRDIFF_MAX; 2^62 doubles, whose byte count does not fit) raise
+// without allocating.
+TEST(DoubleArrayArchive, TruncatedStreamsAndImpossibleCountsRaise) {
+    const std::string escape = "\xFF\xFF\xFF\xFF\xFF\xFF"s;
     const std::string cases[] = {
-        "\x03\x00"s + std::string(20, '\0'), // 3 elements, 2.5 present
-        "\xFF\xFF\x00\x00\x00\x10"s,         // 2^28 elements, none present
-        "\xFF\xFF\xFF\xFF\xFF\xFF\0\0\0\0\x10\0\0\0"s + DoubleBytes(1), // 2^36, one present
+        "\x03\x00"s + std::string(20, '\0'),             // 3 elements, 2.5 present
+        "\xFF\xFF\x00\x00\x00\x10"s,                     // 2^28 elements, none present
+        escape + "\0\0\0\0\x10\0\0\0"s + DoubleBytes(1), // 2^36, one present
     };
     for (const std::string& bytes : cases) {
         DoubleArray a;
@@ -139,12 +142,6 @@ TEST(DoubleArrayArchive, StreamEndingInsideTheElementsOrTheCountRaisesEndOfFile)
         ASSERT_EQ(a.GetSize(), 2);
         EXPECT_EQ(a[1], 5.0);
     }
-}
-
-// Counts that no array can hold: above PTRDIFF_MAX is an invalid size, 2^62 doubles a block
-// whose byte count does not fit. Neither allocates.
-TEST(DoubleArrayArchive, ImpossibleCountsRaiseBeforeReadingElements) {
-    const std::string escape = "\xFF\xFF\xFF\xFF\xFF\xFF"s;
     DoubleArray a;
     EXPECT_THROW(Load(a, escape + "\0\0\0\0\0\0\0\x80"s), CInvalidArgException);
     EXPECT_THROW(Load(a, escape + "\0\0\0\0\0\0\0\x40"s), CMemoryException);

@@ -1,7 +1,6 @@
-// One check per family: seeded random inputs go through the compatible routine, through opm::
-// and through the C interface. Each path puts all its outputs, in the same order, into one
-// vector, and the three vectors must hold the same bits. The compatible routines' results may
-// change (other work improves them); the three paths must agree in every build.
+// One check per family: seeded inputs go through the compatible routine, opm:: and the C
+// interface; each path puts all its outputs, in one order, into a vector, and the three vectors
+// must hold the same bits (whatever bits the compatible routines give in this build).
 #include "ModernTestSupport.h"
 #include "OstraPureMath/DoubleArray.h"
 #include "OstraPureMath/Equation.h"
@@ -22,30 +21,32 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
 
-using modern_test::ExpectSameBits;
 using Values = std::vector<double>;
 
-// Appends numbers and arrays, in order, to one path's outputs.
-void Put(Values&) {}
-template <class... Rest> void Put(Values& out, double value, const Rest&... rest);
-template <class... Rest> void Put(Values& out, opm::Span<const double> values, const Rest&... rest);
-template <class... Rest> void Put(Values& out, double value, const Rest&... rest) {
-    out.push_back(value);
-    Put(out, rest...);
+// Every element of actual has the bits of the same element of expected.
+void ExpectSameBits(const Values& expected, const Values& actual, const char* what) {
+    ASSERT_EQ(expected.size(), actual.size()) << what;
+    EXPECT_EQ(std::memcmp(expected.data(), actual.data(), 8 * expected.size()), 0) << what;
 }
-template <class... Rest>
-void Put(Values& out, opm::Span<const double> values, const Rest&... rest) {
-    out.insert(out.end(), values.begin(), values.end());
-    Put(out, rest...);
+
+// Appends numbers and arrays, in order, to one path's outputs.
+void Add(Values& out, double value) {
+    out.push_back(value);
+}
+void Add(Values& out, opm::Span<const double> v) {
+    out.insert(out.end(), v.begin(), v.end());
+}
+template <class... T> void Put(Values& out, const T&... values) {
+    (Add(out, values), ...);
 }
 
 struct Paths {
     Values compat, modern, c;
-
     void ExpectAgree() const {
         EXPECT_GT(compat.size(), 100u); // the check covers a real amount of output
         ExpectSameBits(compat, modern, "opm:: against the compatible routines");
@@ -53,50 +54,37 @@ struct Paths {
     }
 };
 
-// Seeded inputs: uniform values, sizes, and strictly increasing values.
-class Rng : public identity::Seeded {
-public:
+// Seeded inputs: sizes, uniform values, and strictly increasing values.
+struct Rng : identity::Seeded {
     using Seeded::Seeded;
-    std::size_t Size(std::size_t lo, std::size_t hi) {
-        return lo + std::size_t(Below(long(hi - lo + 1)));
-    }
+    std::size_t Size(std::size_t lo, std::size_t hi) { return lo + Below(long(hi - lo + 1)); }
     Values Random(std::size_t count, double lo, double hi) {
         Values v(count);
-        for (double& e : v) {
-            e = Uniform(lo, hi);
-        }
+        std::generate(v.begin(), v.end(), [&] { return Uniform(lo, hi); });
         return v;
     }
     Values Increasing(std::size_t count, double minStep, double maxStep) {
-        Values v(count);
-        double x = Uniform(-5.0, 5.0);
-        for (double& e : v) {
-            e = x;
-            x += Uniform(minStep, maxStep);
+        Values v(count, Uniform(-5.0, 5.0));
+        for (std::size_t i = 1; i < count; ++i) {
+            v[i] = v[i - 1] + Uniform(minStep, maxStep);
         }
         return v;
     }
 };
 
 // A row-major matrix as the compatible interface takes it (from Matrix::dMatrix, 1-based).
-class Rows {
-public:
-    Rows(long rows, long cols, const Values& rowMajor = {})
-        : rows_(rows), cols_(cols), a_(Matrix().dMatrix(1, rows, 1, cols)) {
-        for (long i = 0; i < rows * cols; ++i) {
-            a_[1 + i / cols][1 + i % cols] = rowMajor.empty() ? 0.0 : rowMajor[std::size_t(i)];
+struct Rows {
+    Rows(long rows, long cols, const Values& v = {})
+        : m(rows), n(cols), a(Matrix().dMatrix(1, rows, 1, cols)) {
+        for (long i = 0; i < m * n; ++i) {
+            a[1 + i / n][1 + i % n] = v.empty() ? 0.0 : v[std::size_t(i)];
         }
     }
-    ~Rows() { Matrix().dMatrixFree(a_, 1, rows_, 1, cols_); }
-    Rows(const Rows&) = delete;
-    Rows& operator=(const Rows&) = delete;
-    double** get() const { return a_; }
+    ~Rows() { Matrix().dMatrixFree(a, 1, m, 1, n); }
     // The elements row by row (the block is contiguous from a[1][1]).
-    opm::Span<const double> All() const { return {a_[1] + 1, std::size_t(rows_ * cols_)}; }
-
-private:
-    long rows_, cols_;
-    double** a_;
+    opm::Span<const double> All() const { return {a[1] + 1, std::size_t(m * n)}; }
+    long m, n;
+    double** a;
 };
 
 // A 0-based vector as a 1-based array (element 0 unused), and elements 1..count of one.
@@ -125,8 +113,8 @@ TEST(Equivalence, DenseLinearAlgebra) {
         Values residual(nb + 1);
         long rank = n;
         bool converged = false;
-        ASSERT_TRUE(mat.SingularValueDecomposition(A.get(), B.get(), X.get(), residual.data(), m,
-                                                   rank, nb, tolerance, converged));
+        ASSERT_TRUE(mat.SingularValueDecomposition(A.a, B.a, X.a, residual.data(), m, rank, nb,
+                                                   tolerance, converged));
         Put(p.compat, X.All(), FromOne(residual, nb), rank, converged);
         const opm::LeastSquaresSolution s =
             opm::least_squares({a.data(), m, n}, {b.data(), m, nb}, tolerance);
@@ -146,8 +134,8 @@ TEST(Equivalence, DenseLinearAlgebra) {
         const Values ca = rng.Random(cm * cn, -5, 5), cb = rng.Random(cm, -5, 5);
         Rows U(cm, cn, ca), V(cn, cn);
         Values w(cn + 1), b1 = OneBased(cb), xs(cn + 1);
-        ASSERT_TRUE(mat.SingularValueDecompNRC(U.get(), cm, cn, w.data(), V.get()));
-        mat.SingularValueBackSubNRC(U.get(), w.data(), V.get(), cm, cn, b1.data(), xs.data());
+        ASSERT_TRUE(mat.SingularValueDecompNRC(U.a, cm, cn, w.data(), V.a));
+        mat.SingularValueBackSubNRC(U.a, w.data(), V.a, cm, cn, b1.data(), xs.data());
         Put(p.compat, U.All(), FromOne(w, cn), V.All(), FromOne(xs, cn));
         const opm::CompactSvd svd = opm::compact_svd({ca.data(), cm, cn});
         Put(p.modern, svd.u.values(), svd.w, svd.v.values(),
@@ -159,27 +147,24 @@ TEST(Equivalence, DenseLinearAlgebra) {
                   OPM_OK);
         Put(p.c, cu, cw, cv, cx);
 
-        // Cholesky factor and inverse of G^T G + k I; LU solve of a diagonally dominant
-        // matrix; Vandermonde weights over distinct abscissae.
+        // Cholesky factor and inverse of a symmetric diagonally dominant matrix; LU solve of a
+        // diagonally dominant one; Vandermonde weights over distinct abscissae.
         const std::size_t k = rng.Size(1, 7);
-        const Values g = rng.Random(k * k, -1, 1), rhs = rng.Random(k, -3, 3),
-                     nodes = rng.Increasing(k, 0.3, 1.5);
-        Values spd(k * k), dominant = rng.Random(k * k, -1, 1);
+        const Values rhs = rng.Random(k, -3, 3), nodes = rng.Increasing(k, 0.3, 1.5);
+        Values spd = rng.Random(k * k, -1, 1), dominant = rng.Random(k * k, -1, 1);
         for (std::size_t i = 0; i < k; ++i) {
-            for (std::size_t j = 0; j < k; ++j) {
-                for (std::size_t t = 0; t < k; ++t) {
-                    spd[i * k + j] += g[t * k + i] * g[t * k + j];
-                }
+            for (std::size_t j = 0; j < i; ++j) {
+                spd[i * k + j] = spd[j * k + i];
             }
             spd[i * k + i] += double(k);
             dominant[i * k + i] += double(k) + 1.0;
         }
         Rows S(k, k, spd), F(k, k), Inv(k, k, spd), Fi(k, k), LU(k, k, dominant);
         Values lx = OneBased(rhs), vx = OneBased(nodes), vq = OneBased(rhs), vw(k + 1);
-        mat.CholeskyDecomposition(S.get(), F.get(), k);
-        mat.CholeskyInvert(Inv.get(), Fi.get(), k);
-        ASSERT_TRUE(mat.LUDecomposition(LU.get(), k, k));
-        mat.LUSolve(LU.get(), lx.data(), k, k);
+        mat.CholeskyDecomposition(S.a, F.a, k);
+        mat.CholeskyInvert(Inv.a, Fi.a, k);
+        ASSERT_TRUE(mat.LUDecomposition(LU.a, k, k));
+        mat.LUSolve(LU.a, lx.data(), k, k);
         mat.VanderMondeSolution(vx.data(), vw.data(), vq.data(), k);
         Put(p.compat, F.All(), Inv.All(), FromOne(lx, k), FromOne(vw, k));
         const opm::MatrixView spdView(spd.data(), k, k);
@@ -206,15 +191,13 @@ TEST(Equivalence, Polynomials) {
         const std::size_t degree = 1 + trial % 4;
         Values coefs = rng.Random(degree + 1, -4, 4);
         if (trial % 2 == 0) {
-            coefs = {1.0};
+            coefs = {1.0}; // times (x - root) per root: c[i] = c[i - 1] - root c[i]
             for (std::size_t r = 0; r < degree; ++r) {
                 const double root = std::round(rng.Uniform(-3, 3) * 4) / 4;
-                Values next(coefs.size() + 1, 0.0);
-                for (std::size_t i = 0; i < coefs.size(); ++i) {
-                    next[i + 1] += coefs[i];
-                    next[i] -= root * coefs[i];
+                coefs.insert(coefs.begin(), 0.0);
+                for (std::size_t i = 0; i + 1 < coefs.size(); ++i) {
+                    coefs[i] -= root * coefs[i + 1];
                 }
-                coefs = next;
             }
         }
         const Values ext = rng.Random(rng.Size(1, 6), -4, 4);
@@ -287,10 +270,8 @@ TEST(Equivalence, CubicSplines) {
             FromOne(m2, n));
         // The maximum's height and slope and the centroid's height are the routine's own
         // evaluations there: they pin value() and slope() of the other paths.
-        Put(p.compat, area, root, found, xc, cArea, yc);
-        if (found) {
-            Put(p.compat, xMax, yMax, slope);
-        }
+        Put(p.compat, area, root, found, xc, cArea, yc,
+            found ? Values{xMax, yMax, slope} : Values{});
 
         const opm::CubicSpline spline(x0, y0, opm::EndCondition(ends), s0, s1);
         Put(modernCoefficients, spline.cubic_coefficients(), spline.quadratic_coefficients(),
@@ -298,29 +279,25 @@ TEST(Equivalence, CubicSplines) {
         const auto maximum = spline.maximum(lo, hi);
         const opm::SplineCentroid centroid = spline.centroid(lo, hi);
         Put(p.modern, spline.integral(from, to), spline.solve(target, left, right),
-            maximum.has_value(), centroid.x, centroid.area, spline.value(centroid.x));
-        if (maximum) {
-            Put(p.modern, maximum->x, maximum->height, spline.slope(maximum->x));
-        }
+            maximum.has_value(), centroid.x, centroid.area, spline.value(centroid.x),
+            maximum ? Values{maximum->x, maximum->height, spline.slope(maximum->x)} : Values{});
 
         opm_spline* handle = nullptr;
         ASSERT_EQ(
             opm_spline_create(x0.data(), y0.data(), n, opm_end_condition(ends), s0, s1, &handle),
             OPM_OK);
-        double cIntegral = 0, cRoot = 0, cAt = 0, cHeight = 0, cx = 0, cCentroidArea = 0, cy = 0,
+        double cIntegral = 0, cRoot = 0, cAt = 0, cHeight = 0, cx = 0, cArea2 = 0, cy = 0,
                cSlope = 0;
         int cFound = -1;
         EXPECT_EQ(opm_spline_integral(handle, from, to, &cIntegral), OPM_OK);
         EXPECT_EQ(opm_spline_solve(handle, target, left, right, &cRoot), OPM_OK);
         EXPECT_EQ(opm_spline_maximum(handle, lo, hi, &cFound, &cAt, &cHeight), OPM_OK);
-        EXPECT_EQ(opm_spline_centroid(handle, lo, hi, &cx, &cCentroidArea), OPM_OK);
+        EXPECT_EQ(opm_spline_centroid(handle, lo, hi, &cx, &cArea2), OPM_OK);
         EXPECT_EQ(opm_spline_value(handle, cx, &cy), OPM_OK);
         EXPECT_EQ(opm_spline_slope(handle, cAt, &cSlope), OPM_OK);
         opm_spline_destroy(handle);
-        Put(p.c, cIntegral, cRoot, cFound, cx, cCentroidArea, cy);
-        if (cFound == 1) {
-            Put(p.c, cAt, cHeight, cSlope);
-        }
+        Put(p.c, cIntegral, cRoot, cFound, cx, cArea2, cy,
+            cFound == 1 ? Values{cAt, cHeight, cSlope} : Values{});
     }
     p.ExpectAgree();
     ExpectSameBits(compatCoefficients, modernCoefficients, "opm:: spline coefficients");

@@ -1,8 +1,6 @@
-// The one error policy, as one table: each row makes a bad call through opm:: and through the C
-// interface (or through one of them where the other cannot express it). opm:: must throw the
-// row's kind of opm::Error; the C function must return the same status with the same message;
-// and neither may write anything: every call gets an output block filled with a marker, which
-// must come back unchanged (for the in-place smoothing it is the data itself).
+// The one error policy, as one table of bad calls through opm:: and the C interface (or one of
+// them): opm:: throws the row's kind of opm::Error, C returns that status with the same message,
+// and neither writes its output block (a marker; for the in-place smoothing, the data itself).
 #include "ModernTestSupport.h"
 #include "OstraPureMath/opm.h"
 #include "OstraPureMath/opm/CubicSpline.h"
@@ -67,7 +65,6 @@ TEST(ErrorPolicy, BadCallsThrowOrReturnTheirStatusAndWriteNothing) {
     const std::size_t n = 4;
 
     const std::vector<Case> cases = {
-        // Sizes and shapes.
         {"spline knots not strictly increasing", Status::bad_argument,
          [&](double*) { opm::CubicSpline(unordered, four); },
          [&](double*) { return CreateNothing(unordered, four, OPM_ENDS_NATURAL); }},
@@ -97,19 +94,13 @@ TEST(ErrorPolicy, BadCallsThrowOrReturnTheirStatusAndWriteNothing) {
          [&](double*) { opm::polynomial_bisection(four, 0, 1, 2); },
          [&](double* out) { return opm_polynomial_bisection(four.data(), 4, 0, 1, 2, out); }},
         {"smoothing with half-width 0", Status::bad_argument,
-         [&](double* out) {
-             opm::gaussian_smooth({out, kOutputs}, 0, 1);
-         },
+         [&](double* out) { opm::gaussian_smooth(opm::Span<double>(out, kOutputs), 0, 1); },
          [&](double* out) { return opm_gaussian_smooth(out, kOutputs, 0, 1); }},
-        // Null pointers.
         {"null samples with a count", Status::bad_argument,
-         [&](double*) {
-             opm::rms({nullptr, 1});
-         },
+         [&](double*) { opm::rms(opm::Span<const double>(nullptr, 1)); },
          [&](double* out) { return opm_rms(nullptr, 1, out); }},
         {"null output", Status::bad_argument, nullptr,
          [&](double*) { return opm_median(four.data(), n, nullptr); }},
-        // Non-finite inputs.
         {"infinite element of a matrix", Status::bad_argument,
          [&](double*) {
              const double a[] = {1, kInf, 0, 1};
@@ -119,7 +110,6 @@ TEST(ErrorPolicy, BadCallsThrowOrReturnTheirStatusAndWriteNothing) {
              const double a[] = {1, kInf, 0, 1}, b[] = {1, 1};
              return opm_lu_solve(a, 2, b, out);
          }},
-        // Data that admit no unique answer.
         {"spline centroid of a negative area", Status::degenerate,
          [&](double*) { opm::CubicSpline(six, dip).centroid(1, 4); },
          [&](double* out) {
@@ -127,20 +117,16 @@ TEST(ErrorPolicy, BadCallsThrowOrReturnTheirStatusAndWriteNothing) {
              return opm_spline_centroid(h.spline, 1, 4, out, out + 1);
          }},
         {"cholesky of an indefinite matrix", Status::degenerate,
-         [&](double*) {
-             opm::cholesky_inverse({indefinite.data(), 2, 2});
-         },
+         [&](double*) { opm::cholesky_inverse(opm::MatrixView(indefinite.data(), 2, 2)); },
          [&](double* out) { return opm_cholesky_inverse(indefinite.data(), 2, out); }},
         {"line through equal abscissae", Status::degenerate,
          [&](double*) { opm::fit_line(same, four); },
          [&](double* out) {
              return opm_fit_line(same.data(), four.data(), n, out, out + 1, out + 2);
          }},
-        // Finite data whose result overflows.
         {"spline knots too close for the ordinates", Status::not_converged,
          [&](double*) { opm::CubicSpline(tooClose, huge); },
          [&](double*) { return CreateNothing(tooClose, huge, OPM_ENDS_NATURAL); }},
-        // The external routines released.
         {"line after the external library's release", Status::unavailable,
          [&](double*) {
              const ReleasedExternalRoutines released;

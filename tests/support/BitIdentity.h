@@ -79,7 +79,6 @@ public:
         }
     }
     std::uint64_t Value() const { return all_.Value(); }
-    const std::string& Name() const { return name_; }
 
 private:
     std::string name_;
