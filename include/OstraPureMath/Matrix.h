@@ -240,8 +240,6 @@ public:
     bool VanderMondeSolution(double* const x, double* const w, double* const q, long n) const;
 
 private:
-    friend class MatrixTestAccess;
-
     // The steps of SingularValueDecomposition, run in this order on the caller's a and b and the
     // driver's bidiagonal d (diagonal) and e (e[i] at (i - 1, i), e[1] = 0), all 1-based.
     // Step 1: bidiagonalise a, apply the left reflections to b, build V in rows/columns 1..n of

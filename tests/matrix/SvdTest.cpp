@@ -160,4 +160,40 @@ TEST(CompactSvd, FactorsAgainstReconstructionOrthogonalityAndLapack) {
     }
 }
 
+// Hostile magnitudes: matrices scaled by 2^k far beyond the range whose squares a double holds
+// give the same factors and solutions, their singular values and residuals scaled exactly; a
+// subnormal superdiagonal makes the compact SVD fail instead of converging to infinities; an
+// infinite tolerance on the zero matrix gives rank 0.
+TEST(SvdMagnitudes, ScaledMatricesGiveScaledBitsAndNonFiniteResultsFail) {
+    std::mt19937_64 rng(29);
+    const OwnedMatrix a = mtest::RandomMatrix(8, 5, rng), b = mtest::RandomMatrix(8, 2, rng);
+    const SvdRun plain(a, b, 1e-12);
+    OwnedMatrix u(a), v(5, 5);
+    std::vector<double> w(6);
+    ASSERT_TRUE(Matrix().SingularValueDecompNRC(u.get(), 8, 5, w.data(), v.get()));
+    for (const int k : {1020, 512, -512, -1000}) {
+        SCOPED_TRACE(k);
+        OwnedMatrix ak(a), vk(5, 5);
+        std::transform(ak[1] + 1, ak[8] + 6, ak[1] + 1, [k](double e) { return std::ldexp(e, k); });
+        const SvdRun scaled(ak, b, 1e-12);
+        EXPECT_TRUE(scaled.converged);
+        EXPECT_EQ(scaled.rank, 5);
+        for (long i = 1; i <= 5; ++i) {
+            EXPECT_EQ(scaled.x[i][1], std::ldexp(plain.x[i][1], -k));
+        }
+        EXPECT_EQ(scaled.residual[1], plain.residual[1]);
+        std::vector<double> wk(6);
+        ASSERT_TRUE(Matrix().SingularValueDecompNRC(ak.get(), 8, 5, wk.data(), vk.get()));
+        EXPECT_EQ(ak.Values(), u.Values());
+        EXPECT_EQ(vk.Values(), v.Values());
+        EXPECT_EQ(wk[3], std::ldexp(w[3], k));
+    }
+    OwnedMatrix subnormal(2, 2, {1.0, 5e-324, 0.0, 1.0}), v2(2, 2);
+    EXPECT_FALSE(Matrix().SingularValueDecompNRC(subnormal.get(), 2, 2, w.data(), v2.get()));
+    const SvdRun zero(OwnedMatrix(4, 3), OwnedMatrix(4, 1, 1.0),
+                      std::numeric_limits<double>::infinity());
+    EXPECT_EQ(zero.rank, 0);
+    EXPECT_EQ(zero.x.Values(), std::vector<double>(3, 0.0));
+}
+
 } // namespace

@@ -128,23 +128,6 @@ void dpotrf_(const char* uplo, const int* n, double* a, const int* lda, int* inf
     matrix.triangularView<Eigen::Upper>() = llt.matrixU();
 }
 
-// uplo 'U': from the factor U of dpotrf, the upper triangle of A^-1 = U^-1 U^-T.
-void dpotri_(const char* uplo, const int* n, double* a, const int* lda, int* info, std::size_t) {
-    if (*uplo != 'U') {
-        *info = -1;
-        return;
-    }
-    Strided matrix = Columns(a, *n, *n, *lda);
-    const Matrix factor = matrix.triangularView<Eigen::Upper>();
-    *info = FirstZeroPivot(factor);
-    if (*info != 0) {
-        return;
-    }
-    const Matrix inverseFactor =
-        factor.triangularView<Eigen::Upper>().solve(Matrix::Identity(*n, *n));
-    matrix.triangularView<Eigen::Upper>() = inverseFactor * inverseFactor.transpose();
-}
-
 // The tridiagonal system (sub-diagonal dl, diagonal d, super-diagonal du) by LU with partial
 // pivoting; B overwritten by the solution unless a pivot is exactly zero.
 void dgtsv_(const int* n, const int* nrhs, double* dl, double* d, double* du, double* b,

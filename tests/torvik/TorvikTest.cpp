@@ -147,8 +147,9 @@ TEST(Stline, DocumentedCodesAndOutputs) {
         double intercept, slope, r;
     } lines[] = {
         {{1, 2, 3, 4, 5}, {2, 4, 5, 4, 5}, 0, 2.2, 0.6, std::sqrt(0.6)}, // textbook
-        {{2, 2, 2}, {1, 2, 6}, 2, 3, 0, 0},     // equal abscissae: mean of y, 0, 0
-        {{big, big}, {big, big}, 2, big, 0, 0}, // sums beyond the range of double
+        {{2, 2, 2}, {1, 2, 6}, 2, 3, 0, 0},       // equal abscissae: mean of y, 0, 0
+        {{0.1, 0.1, 0.1}, {1, 2, 6}, 2, 3, 0, 0}, // their mean does not round back to them
+        {{big, big}, {big, big}, 2, big, 0, 0},   // sums beyond the range of double
         {{big, -big}, {big, big / 10}, 0, 0.55 * big, 0.45, 1},
         {{1, 2, 3}, {4, 4, 4}, 0, 4, 0, 0}, // no spread in y: r = 0
         {{1}, {1}, 1, 9, 9, 9},             // n < 2: untouched
@@ -303,6 +304,26 @@ TEST(Certified, NistStrdCoefficients) {
             c = solution.data;
         }
         ExpectRelativelyNear(c, data.coefficients, 1e-12);
+    }
+    opm::detail::g_externalRoutines = saved;
+}
+
+// 300 points at two abscissae, degree 2 (rank 2), t^2 at 1.3e154 near the top of the range:
+// returns (it once looped for ever) with code 2, the fit passing through both points.
+TEST(Certified, RankDeficientFitNearTheTopOfTheRangeReturns) {
+    const opm::detail::ExternalRoutineSlots saved = opm::detail::g_externalRoutines;
+    opm::detail::g_externalRoutines = {lesqso, stline, &sci_err_code, stgssm};
+    MZBinArray bins;
+    MZArray mz;
+    for (int i = 0; i < 300; ++i) {
+        bins.Add(i % 2 ? 1.3e154 : 2.0);
+        mz.Add(i % 2 ? 5.0 : 7.0);
+    }
+    DoubleArray c;
+    LeastSquares::PolynomialCoefs(bins, mz, 2, c);
+    EXPECT_EQ(sci_err_code, 2);
+    for (const double t : {2.0, 1.3e154}) {
+        EXPECT_NEAR(c[0] + c[1] * t + c[2] * t * t, t == 2.0 ? 7.0 : 5.0, 1e-13);
     }
     opm::detail::g_externalRoutines = saved;
 }
