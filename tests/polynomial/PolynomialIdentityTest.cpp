@@ -1,11 +1,11 @@
-// Bit identity of Polynomial and Equation over seeded polynomials of degree 0 to 6 (real,
-// complex and repeated roots, tiny and zero leading coefficients, huge, NaN and infinite
-// coefficients): each operation's results hash to the value recorded for it.
+// Bit identity of Polynomial and Equation: each operation's results over seeded polynomials of
+// degree 0 to 6 (real, complex, repeated roots; tiny, zero, huge, NaN, inf terms) hash as recorded.
 #include "OstraPureMath/Equation.h"
 #include "OstraPureMath/Polynomial.h"
+#include "PolynomialSolvers.h"
 #include "support/BitIdentity.h"
 
-#include <climits>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -13,27 +13,6 @@ namespace {
 
 using identity::Hash;
 using identity::Operation;
-
-// Reaches the protected closed forms.
-class Solvers : public Polynomial {
-public:
-    explicit Solvers(std::vector<double>& coefs) : Polynomial(coefs) {}
-    using Polynomial::SolveCubic;
-    using Polynomial::SolveLinear;
-    using Polynomial::SolveQuadratic;
-    using Polynomial::SolveQuartic;
-};
-
-// coefs * factor, both lowest power first.
-void Multiply(std::vector<double>& coefs, const std::vector<double>& factor) {
-    std::vector<double> product(coefs.size() + factor.size() - 1, 0.0);
-    for (std::size_t i = 0; i < coefs.size(); ++i) {
-        for (std::size_t j = 0; j < factor.size(); ++j) {
-            product[i + j] += coefs[i] * factor[j];
-        }
-    }
-    coefs = product;
-}
 
 // The seeded polynomials, each with a label.
 struct Case {
@@ -66,13 +45,9 @@ std::vector<Case> Polynomials() {
                 Multiply(coefs, {-(variant == 2 ? repeated : rng.Uniform(-5.0, 5.0)), 1.0});
             }
             if (variant == 3) {
-                for (double& c : coefs) {
-                    c *= 1e150;
-                }
+                std::for_each(coefs.begin(), coefs.end(), [](double& c) { c *= 1e150; });
             } else if (variant == 5) {
-                for (double& c : coefs) {
-                    c = rng.Nasty();
-                }
+                std::for_each(coefs.begin(), coefs.end(), [&](double& c) { c = rng.Nasty(); });
             }
             cases.push_back(
                 {"deg" + std::to_string(degree) + "/" + std::to_string(variant), coefs});
@@ -132,12 +107,11 @@ void ClosedForms(Operation& op) {
         Solvers solvers(coefs);
         std::vector<double> roots;
         h.Add(solvers.SolveLinear(coefs));
-        solvers.SolveQuadratic(coefs, roots);
-        h.Add(roots);
-        solvers.SolveCubic(coefs, roots);
-        h.Add(roots);
-        solvers.SolveQuartic(coefs, roots);
-        h.Add(roots);
+        for (const auto solve :
+             {&Solvers::SolveQuadratic, &Solvers::SolveCubic, &Solvers::SolveQuartic}) {
+            (solvers.*solve)(coefs, roots);
+            h.Add(roots);
+        }
     });
 }
 
